@@ -1,0 +1,7 @@
+if(NOT EXISTS "${DIR}/Anlass.dat")
+  file(MAKE_DIRECTORY "${DIR}")
+  execute_process(COMMAND "${CLI}" init-db "${DIR}" RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "velunda-cli init-db failed for ${DIR}")
+  endif()
+endif()

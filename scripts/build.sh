@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Configures and builds Velunda. Usage: scripts/build.sh [BUILD_DIR] [extra cmake options...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+shift || true
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" "${generator[@]}" "$@"
+else
+  cmake "$build" "$@" >/dev/null
+fi
+cmake --build "$build" -j"$(nproc)"

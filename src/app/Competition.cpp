@@ -1,0 +1,245 @@
+#include "app/Competition.h"
+
+#include "app/IniFile.h"
+#include "app/UserInterface.h"
+#include "data/DataLibrary.h"
+#include "engine/Statement.h"
+#include "engine/Transaction.h"
+#include "participants/Entries.h"
+#include "participants/StartNumbers.h"
+#include "ranking/Ranking.h"
+#include "reports/Scorecards.h"
+#include "results/FinishedStatus.h"
+
+#include <QDir>
+
+namespace {
+
+const QString Section = QStringLiteral("Default");
+
+int readInt(const QString &text, int fallback)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return ok ? value : fallback;
+}
+
+} // namespace
+
+Competition::Competition(DataLibrary &data, UserInterface &ui, QObject *parent)
+    : QObject(parent)
+    , m_data(data)
+    , m_ui(ui)
+    , m_entries(std::make_unique<Entries>(*this))
+    , m_startNumbers(std::make_unique<StartNumbers>(*this))
+    , m_finishedStatus(std::make_unique<FinishedStatus>(*this))
+    , m_ranking(std::make_unique<Ranking>(*this))
+    , m_scorecards(std::make_unique<Scorecards>(*this))
+{
+}
+
+Competition::~Competition() = default;
+
+int Competition::CurrentAnlassNr() const
+{
+    return m_data.CurrentAnlassNr;
+}
+
+void Competition::OpenSettings(const QString &iniPath)
+{
+    m_settings = std::make_unique<IniFile>(iniPath);
+    try {
+        m_settings->createIfMissing();
+    } catch (const IniFileError &e) {
+        // Without a settings file the program still runs on the defaults.
+        m_ui.showError(e.message());
+    }
+}
+
+void Competition::FormCreate()
+{
+    mainWindowShown = false;
+    if (!m_settings)
+        OpenSettings(QDir(m_data.programDirectory()).filePath(QStringLiteral("Velunda.ini")));
+    databasePath = m_settings->readString(Section, QStringLiteral("DBPath"),
+                                          m_data.defaultDatabasePath());
+    m_data.OpenDatabase(databasePath);
+    if (!m_data.databaseOpen()) {
+        reportOpenFailure();
+        Q_EMIT eventChanged();
+        return;
+    }
+    const int previous
+        = readInt(m_settings->readString(Section, QStringLiteral("PreviousComp"), QStringLiteral("0")), 0);
+    OpenEvent(m_data.ReadEvent(previous) ? previous : m_data.LowestEventNr());
+}
+
+WindowLayout Competition::RestoreWindowLayout(const WindowLayout &current) const
+{
+    WindowLayout layout = current;
+    if (!m_settings)
+        return layout;
+    const QString state
+        = m_settings->readString(Section, QStringLiteral("WindowState"), QStringLiteral("wsNormal"));
+    layout.maximized = state != QLatin1String("wsNormal");
+    const auto size = [&](const char *key, int fallback) {
+        const int value = readInt(
+            m_settings->readString(Section, QLatin1String(key), QString::number(fallback)), fallback);
+        // A size no screen has is a damaged file, not a wish.
+        return value >= 100 && value <= 32767 ? value : fallback;
+    };
+    layout.width = size("FormWidth", current.width);
+    layout.height = size("FormHeight", current.height);
+    return layout;
+}
+
+void Competition::SaveSettings(const WindowLayout &layout)
+{
+    if (!m_settings)
+        return;
+    m_settings->writeString(Section, QStringLiteral("PreviousComp"), QString::number(CurrentAnlassNr()));
+    m_settings->writeString(Section, QStringLiteral("DBPath"), databasePath);
+    m_settings->writeString(Section, QStringLiteral("WindowState"),
+                            layout.maximized ? QStringLiteral("wsMaximized") : QStringLiteral("wsNormal"));
+    m_settings->writeString(Section, QStringLiteral("FormWidth"), QString::number(layout.width));
+    m_settings->writeString(Section, QStringLiteral("FormHeight"), QString::number(layout.height));
+}
+
+void Competition::FormClose(const WindowLayout &layout)
+{
+    try {
+        SaveSettings(layout);
+    } catch (const IniFileError &e) {
+        m_ui.showError(e.message());
+    }
+    m_data.CloseDatabase();
+    m_settings.reset();
+}
+
+void Competition::reportOpenFailure()
+{
+    const QString error = m_data.lastOpenError();
+    if (error.isEmpty() || error == m_reportedOpenError)
+        return;
+    m_reportedOpenError = error;
+    m_ui.showError(QStringLiteral("Die Datenbank im Verzeichnis %1 kann nicht geöffnet werden.\n%2")
+                       .arg(QDir::toNativeSeparators(m_data.ChooseDatabaseDirectory(databasePath)),
+                            error));
+}
+
+void Competition::OpenEvent(int anlassNr)
+{
+    {
+        BusyCursor busy(m_ui);
+        if (!m_data.databaseOpen()) {
+            m_data.OpenDatabase(databasePath);
+            if (!m_data.databaseOpen()) {
+                busy.restore();
+                reportOpenFailure();
+                Q_EMIT eventChanged();
+                return;
+            }
+            m_reportedOpenError.clear();
+        }
+        if (std::optional<EventRow> row = m_data.ReadEvent(anlassNr)) {
+            m_data.CurrentAnlassNr = anlassNr;
+            m_event = row;
+            RefreshParticipants();
+            CopyStartNumbersToTeams();
+            Q_EMIT eventChanged();
+            m_ranking->RefreshFinishedCounts(m_event->AutoRangBerechnung);
+            if (m_event)
+                m_ranking->RefreshAddGameFinishedCounts(m_event->AutoRangBerechnung
+                                                        && m_event->Zusatzspiel);
+        }
+    }
+    Q_EMIT eventChanged();
+}
+
+void Competition::ReloadEvent()
+{
+    if (m_data.databaseOpen())
+        m_event = m_data.ReadEvent(CurrentAnlassNr());
+    Q_EMIT eventChanged();
+}
+
+void Competition::CopyStartNumbersToTeams()
+{
+    Statement s(m_data.db(), QStringList{
+        QStringLiteral("UPDATE Team SET StartNr = (SELECT e.StartNr FROM TeamsProAnlass e"),
+        QStringLiteral("    WHERE e.AnlassNr = :AnlassNr AND e.TeamNr = Team.TeamNr)"),
+        QStringLiteral("WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass"),
+        QStringLiteral("    WHERE AnlassNr = :AnlassNr AND GroupNr = 0)")});
+    s.bind("AnlassNr", CurrentAnlassNr());
+    s.exec();
+    goToFirstRow();
+}
+
+void Competition::RefreshParticipants()
+{
+    if (m_data.databaseOpen())
+        m_participants = m_data.ParticipantList(CurrentAnlassNr());
+    else
+        m_participants.clear();
+    Q_EMIT participantsChanged();
+}
+
+int Competition::participantIndex(int teamNr) const
+{
+    for (int i = 0; i < m_participants.size(); ++i) {
+        if (m_participants.at(i).TeamNr == teamNr)
+            return i;
+    }
+    return -1;
+}
+
+void Competition::MenuItemClick()
+{
+    if (m_data.databaseOpen())
+        return;
+    m_data.OpenDatabase(databasePath);
+    if (!m_data.databaseOpen()) {
+        reportOpenFailure();
+        return;
+    }
+    m_reportedOpenError.clear();
+    OpenEvent(m_data.LowestEventNr());
+}
+
+void Competition::DeleteEvent()
+{
+    if (!m_event || !m_data.databaseOpen())
+        return;
+    const int n = m_event->AnlassNr;
+    if (!m_ui.askYesNo(QStringLiteral("Wollen Sie den Anlass [") + m_event->AnlassBez
+                       + QStringLiteral("] wirklich löschen?")))
+        return;
+    {
+        Transaction transaction(m_data.db());
+        m_data.db().exec(QStringLiteral("delete from TeamsProAnlass where AnlassNr = ")
+                         + QString::number(n));
+        m_data.db().exec(QStringLiteral("delete from Parcours where AnlassNr = ") + QString::number(n));
+        m_data.db().exec(QStringLiteral("delete from Anlass where AnlassNr = ") + QString::number(n));
+        transaction.commit();
+    }
+    m_data.CloseDatabase();
+    m_event.reset();
+    m_participants.clear();
+    m_finishedCounts.clear();
+    m_addGameFinishedCounts.clear();
+    Q_EMIT participantsChanged();
+    Q_EMIT finishedCountsChanged();
+    Q_EMIT eventChanged();
+}
+
+void Competition::setFinishedCounts(const QStringList &lines)
+{
+    m_finishedCounts = lines;
+    Q_EMIT finishedCountsChanged();
+}
+
+void Competition::setAddGameFinishedCounts(const QStringList &lines)
+{
+    m_addGameFinishedCounts = lines;
+    Q_EMIT finishedCountsChanged();
+}

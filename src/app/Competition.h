@@ -1,0 +1,116 @@
+#pragma once
+
+#include "data/Rows.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class DataLibrary;
+class UserInterface;
+class IniFile;
+class Entries;
+class StartNumbers;
+class FinishedStatus;
+class Ranking;
+class Scorecards;
+
+// The size and state of the main window as the settings file keeps them.
+struct WindowLayout
+{
+    bool maximized = false;
+    int width = 1006;
+    int height = 719;
+};
+
+// The domain side of the main window: the open event and the state every window reads
+// (CurrentAnlassNr lives in the data module, so that its queries see it), the settings,
+// the event lifecycle, and the per-subsystem operations, reachable from here. The widgets
+// only show what this object holds and forward the operator's commands to it.
+class Competition : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr auto ApplicationTitle = "Velunda 3.00";
+    static QString applicationTitle() { return QString::fromLatin1(ApplicationTitle); }
+
+    Competition(DataLibrary &data, UserInterface &ui, QObject *parent = nullptr);
+    ~Competition() override;
+
+    DataLibrary &data() { return m_data; }
+    UserInterface &ui() { return m_ui; }
+    Entries &entries() { return *m_entries; }
+    StartNumbers &startNumbers() { return *m_startNumbers; }
+    FinishedStatus &finishedStatus() { return *m_finishedStatus; }
+    Ranking &ranking() { return *m_ranking; }
+    Scorecards &scorecards() { return *m_scorecards; }
+
+    int CurrentAnlassNr() const;
+    bool mainWindowShown = false;
+    QString databasePath;
+    bool EntryMode = false;
+
+    // Start-up: settings file, database, previous event. The window applies the layout.
+    void OpenSettings(const QString &iniPath);
+    IniFile *settingsFile() const { return m_settings.get(); }
+    void FormCreate();
+    WindowLayout RestoreWindowLayout(const WindowLayout &current) const;
+    void SaveSettings(const WindowLayout &layout);
+    void FormShow() { mainWindowShown = true; }
+    void FormClose(const WindowLayout &layout); // SaveSettings, then CloseDatabase
+
+    // The event cursor: the open event, or nothing (none opened yet, or deleted).
+    const std::optional<EventRow> &event() const { return m_event; }
+    bool hasAddGame() const { return m_event && m_event->Zusatzspiel; }
+    bool hasAutoRank() const { return m_event && m_event->AutoRangBerechnung; }
+
+    void OpenEvent(int anlassNr);
+    void CopyStartNumbersToTeams();
+    void RefreshParticipants();
+    void MenuItemClick();
+    void DeleteEvent();
+    // Rereads the event row after it was changed elsewhere (the event dialog).
+    void ReloadEvent();
+
+    // The participant list of the open event, as the grid shows it.
+    const QList<ParticipantRow> &participants() const { return m_participants; }
+    int participantIndex(int teamNr) const; // -1 when not listed
+
+    // Lines of the two count lists ("count : KatBez").
+    QStringList finishedCounts() const { return m_finishedCounts; }
+    QStringList addGameFinishedCounts() const { return m_addGameFinishedCounts; }
+    void setFinishedCounts(const QStringList &lines);
+    void setAddGameFinishedCounts(const QStringList &lines);
+
+    // Puts the participant grid back on its first row.
+    void goToFirstRow() { Q_EMIT firstRowRequested(); }
+
+    // The one report of a database that could not be opened, instead of an empty window.
+    void reportOpenFailure();
+
+Q_SIGNALS:
+    void participantsChanged();
+    void eventChanged(); // open event, its settings or the layout that follows them
+    void finishedCountsChanged();
+    void firstRowRequested();
+
+private:
+    DataLibrary &m_data;
+    UserInterface &m_ui;
+    std::unique_ptr<IniFile> m_settings;
+    std::optional<EventRow> m_event;
+    QList<ParticipantRow> m_participants;
+    QStringList m_finishedCounts;
+    QStringList m_addGameFinishedCounts;
+    QString m_reportedOpenError;
+    std::unique_ptr<Entries> m_entries;
+    std::unique_ptr<StartNumbers> m_startNumbers;
+    std::unique_ptr<FinishedStatus> m_finishedStatus;
+    std::unique_ptr<Ranking> m_ranking;
+    std::unique_ptr<Scorecards> m_scorecards;
+};

@@ -1,0 +1,73 @@
+#include "app/ui/GuiUserInterface.h"
+
+#include "app/Competition.h"
+#include "app/ui/Forms.h"
+#include "ranking/ui/RankSelectForm.h"
+#include "reportengine/ReportDefinition.h"
+#include "reportengine/ui/ReportPreviewDialog.h"
+#include "reportengine/ui/ReportPrinting.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPrinter>
+
+GuiUserInterface::GuiUserInterface(Forms &forms)
+    : m_forms(forms)
+{
+}
+
+GuiUserInterface::~GuiUserInterface() = default;
+
+void GuiUserInterface::information(const QString &text)
+{
+    QMessageBox::information(m_parent, Competition::applicationTitle(), text, QMessageBox::Ok);
+}
+
+bool GuiUserInterface::askYesNo(const QString &text)
+{
+    return QMessageBox::question(m_parent, Competition::applicationTitle(), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+        == QMessageBox::Yes;
+}
+
+bool GuiUserInterface::askOkCancel(const QString &text)
+{
+    return QMessageBox::question(m_parent, Competition::applicationTitle(), text,
+                                 QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok)
+        == QMessageBox::Ok;
+}
+
+void GuiUserInterface::showError(const QString &text)
+{
+    // A message box must not show under an hourglass that an interrupted action left.
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    m_busy = 0;
+    QMessageBox::critical(m_parent, Competition::applicationTitle(), text, QMessageBox::Ok);
+}
+
+void GuiUserInterface::setBusy(bool busy)
+{
+    if (busy) {
+        ++m_busy;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busy > 0) {
+        --m_busy;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool GuiUserInterface::chooseRankList(RankListChoice &choice)
+{
+    return m_forms.RankSelectForm->choose(choice);
+}
+
+void GuiUserInterface::previewReport(const Report::ReportDocument &report)
+{
+    ReportPreviewDialog::preview(report, &m_forms.printer(), m_parent);
+}
+
+void GuiUserInterface::printReport(const Report::ReportDocument &report, bool showProgress)
+{
+    ReportPrinting::print(report, &m_forms.printer(), showProgress, m_parent);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/UserInterface.h"
+
+#include <QPointer>
+
+class QPrinter;
+class QWidget;
+struct Forms;
+
+// The user interface of the program: message boxes with German buttons, the hourglass,
+// the rank list dialog and the report preview. The printer chosen in printer setup lives
+// here and serves all printing.
+class GuiUserInterface : public UserInterface
+{
+public:
+    explicit GuiUserInterface(Forms &forms);
+    ~GuiUserInterface() override;
+
+    void setParentWidget(QWidget *parent) { m_parent = parent; }
+
+    void information(const QString &text) override;
+    bool askYesNo(const QString &text) override;
+    bool askOkCancel(const QString &text) override;
+    void showError(const QString &text) override;
+    void setBusy(bool busy) override;
+    bool chooseRankList(RankListChoice &choice) override;
+    void previewReport(const Report::ReportDocument &report) override;
+    void printReport(const Report::ReportDocument &report, bool showProgress) override;
+
+private:
+    Forms &m_forms;
+    QPointer<QWidget> m_parent;
+    int m_busy = 0;
+};

@@ -1,0 +1,579 @@
+#include "app/ui/MainForm.h"
+
+#include "app/Competition.h"
+#include "app/Guard.h"
+#include "app/ui/AboutDialog.h"
+#include "app/ui/Forms.h"
+#include "app/ui/GuiUserInterface.h"
+#include "app/ui/HelpWindow.h"
+#include "app/ui/OpenCompForm.h"
+#include "app/ui/ParticipantModel.h"
+#include "data/DataLibrary.h"
+#include "event/ui/DataForm.h"
+#include "event/ui/NewCompForm.h"
+#include "participants/Entries.h"
+#include "participants/ui/GroupForm.h"
+#include "participants/ui/TeamForm.h"
+#include "participants/ui/TeamOverviewForm.h"
+#include "ranking/Ranking.h"
+#include "reports/Scorecards.h"
+#include "results/FinishedStatus.h"
+#include "results/ui/TeamResultForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+TMainForm::TMainForm(Forms &forms)
+    : m_forms(forms)
+    , m_competition(*forms.competition)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(Competition::applicationTitle());
+    resize(1006, 719);
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(10, 0, 10, 10);
+    createEventPanel();
+    layout->addWidget(m_eventPanel);
+
+    m_model = new ParticipantModel(m_competition, this);
+    m_grid = new QTableView(central);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setModel(m_model);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setShowGrid(true);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    m_grid->installEventFilter(this);
+    layout->addWidget(m_grid, 1);
+    setCentralWidget(central);
+
+    connect(m_grid, &QTableView::doubleClicked, this, [this] { run([this] { DBGrid1DblClick(); }); });
+    connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenu1Popup();
+        m_popup->popup(m_grid->viewport()->mapToGlobal(pos));
+    });
+
+    createMenus();
+    createGridPopupMenu();
+
+    m_statusFirst = new QLabel(this);
+    m_statusFirst->setMinimumWidth(800);
+    statusBar()->addWidget(m_statusFirst);
+    auto *help = new QLabel(QStringLiteral("Drücken Sie F1 für die Hilfe"), this);
+    help->setObjectName(QStringLiteral("statusHelp"));
+    help->setMinimumWidth(150);
+    statusBar()->addWidget(help);
+
+    connect(&m_competition, &Competition::participantsChanged, this, &TMainForm::onParticipantsChanged);
+    connect(&m_competition, &Competition::eventChanged, this, [this] {
+        refreshEventPanel();
+        ApplyAutoRankLayout(m_competition.hasAutoRank());
+        ApplyAddGameLayout();
+    });
+    connect(&m_competition, &Competition::finishedCountsChanged, this, &TMainForm::refreshCounts);
+    connect(&m_competition, &Competition::firstRowRequested, this, [this] { setCurrentRow(0); });
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    ApplyAddGameLayout();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate()
+{
+    run([this] {
+        m_competition.FormCreate();
+        const WindowLayout layout = m_competition.RestoreWindowLayout({false, width(), height()});
+        resize(layout.width, layout.height);
+        if (layout.maximized)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    });
+}
+
+void TMainForm::createEventPanel()
+{
+    m_eventPanel = new QGroupBox(QStringLiteral("Anlassangaben"));
+    m_eventPanel->setObjectName(QStringLiteral("EventPanel"));
+    m_eventPanel->setFixedHeight(136);
+    auto *grid = new QGridLayout;
+    const auto label = [this](const QString &text, const char *name) {
+        auto *l = new QLabel(text, m_eventPanel);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+    m_nameValue = label(QString(), "lblName");
+    QFont bold = m_nameValue->font();
+    bold.setBold(true);
+    m_nameValue->setFont(bold);
+    m_methodValue = label(QString(), "lblRangberechnung");
+    m_autoValue = label(QString(), "lblAutoRangBer");
+    m_teamsLabel = label(QStringLiteral("...nach Anzahl Teams:"), "lblNachAnzahlTeamsCaption");
+    m_teamsValue = label(QString(), "lblRangBerNachTeams");
+    m_addGameValue = label(QString(), "lblZusatzspiel");
+    m_addNameLabel = label(QStringLiteral("...Name:"), "lblZusatzspielNameCaption");
+    m_addNameValue = label(QString(), "lblZusatzspielName");
+
+    grid->addWidget(label(QStringLiteral("Name:"), "lblNameCaption"), 0, 0);
+    grid->addWidget(m_nameValue, 0, 1, 1, 3);
+    grid->addWidget(label(QStringLiteral("Rangberechnung:"), "lblRangberechnungCaption"), 1, 0);
+    grid->addWidget(m_methodValue, 1, 1, 1, 3);
+    auto *line = new QFrame(m_eventPanel);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    grid->addWidget(line, 2, 0, 1, 4);
+    grid->addWidget(label(QStringLiteral("Ränge autom. berechnen:"), "lblAutoRangBerCaption"), 3, 0);
+    grid->addWidget(m_autoValue, 3, 1);
+    grid->addWidget(m_teamsLabel, 3, 2);
+    grid->addWidget(m_teamsValue, 3, 3);
+    grid->addWidget(label(QStringLiteral("Zusatzspiel:"), "lblZusatzspielCaption"), 4, 0);
+    grid->addWidget(m_addGameValue, 4, 1);
+    grid->addWidget(m_addNameLabel, 4, 2);
+    grid->addWidget(m_addNameValue, 4, 3);
+    grid->setColumnStretch(3, 1);
+
+    const auto countList = [this](const char *name) {
+        auto *list = new QListWidget(m_eventPanel);
+        list->setObjectName(QLatin1String(name));
+        list->setFixedSize(161, 61);
+        list->setSelectionMode(QAbstractItemView::NoSelection);
+        list->setFocusPolicy(Qt::NoFocus);
+        QPalette p = list->palette();
+        p.setColor(QPalette::Base, p.color(QPalette::Window));
+        list->setPalette(p);
+        return list;
+    };
+    m_lbxTeams = countList("lbxTeams");
+    m_lbxTeamsAdd = countList("lbxTeamsAdd");
+    m_countLabel = label(QStringLiteral("Anzahl fertige Teams:"), "lblAnzahlFertigeTeams");
+    m_countAddLabel
+        = label(QStringLiteral("Anzahl fertige Teams im Zusatzspiel:"), "lblAnzahlFertigeTeamsZusatz");
+    auto *counts = new QGridLayout;
+    counts->addWidget(m_countLabel, 0, 0);
+    counts->addWidget(m_lbxTeams, 1, 0, Qt::AlignTop);
+    counts->addWidget(m_countAddLabel, 0, 1);
+    counts->addWidget(m_lbxTeamsAdd, 1, 1, Qt::AlignTop);
+    counts->setRowStretch(2, 1);
+
+    auto *panel = new QHBoxLayout(m_eventPanel);
+    panel->addLayout(grid, 1);
+    panel->addLayout(counts);
+}
+
+QAction *TMainForm::addAction(QMenu *menu, const QString &caption, const char *objectName,
+                              const std::function<void()> &handler)
+{
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(objectName));
+    connect(a, &QAction::triggered, this, [this, handler] { run(handler); });
+    return a;
+}
+
+QAction *TMainForm::action(const QString &objectName) const
+{
+    return findChild<QAction *>(objectName);
+}
+
+void TMainForm::run(const std::function<void()> &handler)
+{
+    guarded(*m_forms.ui, handler);
+}
+
+void TMainForm::createMenus()
+{
+    Competition &c = m_competition;
+    QMenu *event = menuBar()->addMenu(QStringLiteral("&Anlass"));
+    event->setObjectName(QStringLiteral("AnlassMenu"));
+    addAction(event, QStringLiteral("&Neuer Anlass"), "NewItem", [this] { CreateEvent(); });
+    addAction(event, QStringLiteral("Anlass ö&ffnen"), "OpenItem", [this] { OpenItemClick(); });
+    addAction(event, QStringLiteral("Anlass ände&rn"), "EditItem", [this] { EditItemClick(); });
+    addAction(event, QStringLiteral("Anlass &löschen"), "DeleteItem", [this] { DeleteItemClick(); });
+    event->addSeparator();
+    addAction(event, QStringLiteral("Team in Anlass &einfügen"), "InsertItem",
+              [this] { m_forms.TeamOverviewForm->InsertItemClick(); });
+    addAction(event, QStringLiteral("Tea&m aus Anlass löschen"), "RemoveItem",
+              [this] { RemoveItemClick(); });
+    event->addSeparator();
+    addAction(event, QStringLiteral("Neue Startnummern vergeben"), "NeueStartnummernvergeben1",
+              [this, &c] {
+                  m_forms.TeamOverviewForm->NewStrNrBtnClick();
+                  c.RefreshParticipants();
+              });
+    event->addSeparator();
+    addAction(event, QStringLiteral("Dr&ucker einrichten"), "Druckereinrichten1", [this] {
+        QPrintDialog dialog(&m_forms.printer(), this);
+        dialog.exec();
+    });
+    event->addSeparator();
+    addAction(event, QStringLiteral("&Beenden"), "CloseItem", [this] { close(); });
+
+    QMenu *master = menuBar()->addMenu(QStringLiteral("&Stammdaten"));
+    master->setObjectName(QStringLiteral("StammdatenMenu"));
+    addAction(master, QStringLiteral("Neues &Team erstellen und in Anlass einfügen"), "NewTeamItem",
+              [this] { m_forms.TeamOverviewForm->NewTeamItemClick(); });
+    addAction(master, QStringLiteral("Neue &Gruppe erstellen und in Anlass einfügen"), "NewGroupItem",
+              [this] { m_forms.GroupForm->NewGroupItemClick(); });
+    master->addSeparator();
+    addAction(master, QStringLiteral("Teams &verwalten"), "MaintainTeamsItem",
+              [this] { m_forms.TeamOverviewForm->MaintainTeamsItemClick(); });
+    addAction(master, QStringLiteral("&Gruppen verwalten"), "MaintainGroupsItem",
+              [this] { m_forms.GroupForm->MaintainGroupsItemClick(); });
+    addAction(master, QStringLiteral("&Posten verwalten"), "PostenItem",
+              [this] { m_forms.DataForm->PostenItemClick(); });
+    addAction(master, QStringLiteral("&Kategorien verwalten"), "KategorienItem",
+              [this] { m_forms.DataForm->KategorienItemClick(); });
+    master->addSeparator();
+    addAction(master, QStringLiteral("Gedruckte Teams in Rangliste zurücksetzen"), "ResetItem",
+              [&c] { c.ranking().ResetItemClick(); });
+    addAction(master, QStringLiteral("Gedruckte Teams aus Zusatzspiel in Rangliste zurücksetzen"),
+              "ResetAddItem", [&c] { c.ranking().ResetAddItemClick(); });
+
+    QMenu *print = menuBar()->addMenu(QStringLiteral("&Drucken"));
+    print->setObjectName(QStringLiteral("DruckenMenu"));
+    const auto current = [this] {
+        const ParticipantRow *p = currentParticipant();
+        return p ? p->TeamNr : -1;
+    };
+    QMenu *card = print->addMenu(QStringLiteral("&Bewertungsbogen für Team"));
+    addAction(card, QStringLiteral("&Vorschau"), "PreviewScorecardItem", [&c, current] {
+        if (current() >= 0)
+            c.scorecards().OutputScorecards(false, current());
+    });
+    addAction(card, QStringLiteral("&Drucken"), "PrintScorecardItem", [&c, current] {
+        if (current() >= 0)
+            c.scorecards().OutputScorecards(true, current());
+    });
+    card->addSeparator();
+    addAction(card, QStringLiteral("&Leeren Bogen drucken"), "PrintEmptyScorecardItem",
+              [&c] { c.scorecards().OutputScorecards(true, 0); });
+    addAction(card, QStringLiteral("&Bögen von allen Teams drucken"), "PrintAllScorecardsItem",
+              [&c] { c.scorecards().PrintAllScorecardsItemClick(); });
+    QMenu *postCard = print->addMenu(QStringLiteral("&Bewertungsbogen für Posten"));
+    addAction(postCard, QStringLiteral("&Vorschau"), "PreviewPostScorecardItem",
+              [&c] { c.scorecards().OutputPostScorecards(false, false); });
+    addAction(postCard, QStringLiteral("&Drucken"), "PrintPostScorecardItem",
+              [&c] { c.scorecards().OutputPostScorecards(true, false); });
+    postCard->addSeparator();
+    addAction(postCard, QStringLiteral("&Leeren Bogen drucken"), "PrintEmptyPostScorecardItem",
+              [&c] { c.scorecards().OutputEmptyPostScorecard(); });
+    addAction(postCard, QStringLiteral("&Bögen von allen Posten drucken"), "PrintAllPostScorecardsItem",
+              [&c] { c.scorecards().OutputPostScorecards(true, true); });
+    print->addSeparator();
+    QMenu *single = print->addMenu(QStringLiteral("&Einzelrangliste"));
+    addAction(single, QStringLiteral("&Vorschau"), "PreviewSingleRankListItem",
+              [&c] { c.ranking().RunRankList(false, false, false); });
+    addAction(single, QStringLiteral("&Drucken"), "PrintSingleRankListItem",
+              [&c] { c.ranking().RunRankList(true, false, false); });
+    QMenu *group = print->addMenu(QStringLiteral("&Gruppenrangliste"));
+    addAction(group, QStringLiteral("&Vorschau"), "PreviewRankListItem",
+              [&c] { c.ranking().RunRankList(false, false, true); });
+    addAction(group, QStringLiteral("&Drucken"), "PrintRankListItem",
+              [&c] { c.ranking().RunRankList(true, false, true); });
+
+    QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("&Hilfe"));
+    helpMenu->setObjectName(QStringLiteral("HilfeMenu"));
+    QAction *help = addAction(helpMenu, QStringLiteral("&Hilfe"), "HelpItem",
+                              [this] { HelpWindow::showTopic(1000, this); });
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    help->setShortcutContext(Qt::WindowShortcut);
+    addAction(helpMenu, QStringLiteral("&Info"), "AboutItem", [this] { m_forms.About->exec(); });
+
+    for (QMenu *menu : {event, master, print, helpMenu})
+        connect(menu, &QMenu::aboutToShow, this, [this] { run([this] { MenuItemClick(); }); });
+}
+
+void TMainForm::createGridPopupMenu()
+{
+    Competition &c = m_competition;
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto teamNr = [this] {
+        const ParticipantRow *p = currentParticipant();
+        return p ? p->TeamNr : -1;
+    };
+    QMenu *card = m_popup->addMenu(QStringLiteral("Bewertungsbogen"));
+    card->menuAction()->setObjectName(QStringLiteral("Bewertungsbogen1"));
+    addAction(card, QStringLiteral("Vorschau"), "PopupPreviewScorecardItem", [&c, teamNr] {
+        if (teamNr() >= 0)
+            c.scorecards().OutputScorecards(false, teamNr());
+    });
+    addAction(card, QStringLiteral("Drucken"), "PopupPrintScorecardItem", [&c, teamNr] {
+        if (teamNr() >= 0)
+            c.scorecards().OutputScorecards(true, teamNr());
+    });
+    m_popup->addSeparator();
+    const auto finished = [&c, teamNr](bool addGame, bool value) {
+        if (teamNr() < 0)
+            return;
+        if (addGame)
+            c.finishedStatus().SetAddGameFinished(teamNr(), value, true);
+        else
+            c.finishedStatus().SetFinished(teamNr(), value, true);
+    };
+    addAction(m_popup, QStringLiteral("Team ist fertig"), "TeamIsFinishedItem",
+              [finished] { finished(false, true); });
+    addAction(m_popup, QStringLiteral("Team ist nicht fertig"), "TeamIsNotFinishedItem",
+              [finished] { finished(false, false); });
+    m_popupAddGame = m_popup->addMenu(QStringLiteral("Zusatzspiel"));
+    m_popupAddGame->menuAction()->setObjectName(QStringLiteral("AdditionalGameItem"));
+    addAction(m_popupAddGame, QStringLiteral("Team ist fertig"), "TeamIsFinishedAddItem",
+              [finished] { finished(true, true); });
+    addAction(m_popupAddGame, QStringLiteral("Team ist nicht fertig"), "TeamIsNotFinishedAddItem",
+              [finished] { finished(true, false); });
+    m_popup->addSeparator();
+    addAction(m_popup, QStringLiteral("Team anzeigen"), "ShowTeamItem", [this] { ShowTeamItemClick(); });
+}
+
+void TMainForm::PopupMenu1Popup()
+{
+    const ParticipantRow *p = currentParticipant();
+    const bool group = p && p->IsGroup;
+    const QString who = group ? QStringLiteral("Gruppe") : QStringLiteral("Team");
+    for (const char *name : {"TeamIsFinishedItem", "TeamIsFinishedAddItem"})
+        action(QLatin1String(name))->setText(who + QStringLiteral(" ist fertig"));
+    for (const char *name : {"TeamIsNotFinishedItem", "TeamIsNotFinishedAddItem"})
+        action(QLatin1String(name))->setText(who + QStringLiteral(" ist nicht fertig"));
+    action(QStringLiteral("ShowTeamItem"))->setText(who + QStringLiteral(" anzeigen"));
+}
+
+void TMainForm::refreshEventPanel()
+{
+    const std::optional<EventRow> &e = m_competition.event();
+    m_nameValue->setText(e ? e->AnlassBez : QString());
+    m_methodValue->setText(e ? e->CalcRangberechnung() : QString());
+    m_autoValue->setText(e ? e->CalcAutoRangBer() : QString());
+    m_teamsValue->setText(e ? QString::number(e->RangBerNachTeams) : QString());
+    m_addGameValue->setText(e ? e->CalcZusatzspiel() : QString());
+    m_addNameValue->setText(e ? e->ZusatzspielName : QString());
+    const bool autoRank = m_competition.hasAutoRank();
+    m_teamsLabel->setVisible(autoRank);
+    m_teamsValue->setVisible(autoRank);
+    const bool addGame = m_competition.hasAddGame();
+    m_addNameLabel->setVisible(addGame);
+    m_addNameValue->setVisible(addGame);
+}
+
+void TMainForm::ApplyAutoRankLayout(bool on)
+{
+    m_countLabel->setVisible(on);
+    m_lbxTeams->setVisible(on);
+    action(QStringLiteral("ResetItem"))->setEnabled(on);
+}
+
+int TMainForm::charWidth() const
+{
+    return m_grid->fontMetrics().averageCharWidth();
+}
+
+void TMainForm::ApplyAddGameLayout()
+{
+    const bool z = m_competition.hasAddGame();
+    const bool a = m_competition.hasAutoRank();
+    m_countAddLabel->setVisible(z && a);
+    m_lbxTeamsAdd->setVisible(z && a);
+    for (int column : {ParticipantModel::Dummy, ParticipantModel::CalcZusatz,
+                       ParticipantModel::CalcSumOfPointsAdd, ParticipantModel::CalcSumOfTimeAdd,
+                       ParticipantModel::CalcZusatzAbgeschlossen, ParticipantModel::CalcZusatzGedruckt})
+        m_grid->setColumnHidden(column, !z);
+    m_grid->setColumnHidden(ParticipantModel::Verein, z);
+    action(QStringLiteral("ResetAddItem"))->setVisible(z);
+    m_popupAddGame->menuAction()->setVisible(z);
+    const int cw = charWidth();
+    const int padding = 8;
+    for (int column = 0; column < ParticipantModel::ColumnCount; ++column)
+        m_grid->setColumnWidth(column, ParticipantModel::defaultWidth(ParticipantModel::Column(column)) * cw + padding);
+    m_grid->setColumnWidth(ParticipantModel::CalcFullName, (z ? 27 : 36) * cw + padding);
+    m_grid->setColumnWidth(ParticipantModel::Hund, (z ? 15 : 26) * cw + padding);
+    m_grid->setColumnWidth(ParticipantModel::Dummy, cw + 2);
+}
+
+void TMainForm::refreshCounts()
+{
+    m_lbxTeams->clear();
+    m_lbxTeams->addItems(m_competition.finishedCounts());
+    m_lbxTeamsAdd->clear();
+    m_lbxTeamsAdd->addItems(m_competition.addGameFinishedCounts());
+}
+
+void TMainForm::onParticipantsChanged()
+{
+    const ParticipantRow *before = currentParticipant();
+    const int teamNr = before ? before->TeamNr : -1;
+    const int oldRow = currentRow();
+    m_model->reload();
+    int row = m_competition.participantIndex(teamNr);
+    if (row < 0)
+        row = qMin(oldRow, m_model->rowCount() - 1);
+    setCurrentRow(qMax(row, 0));
+}
+
+const ParticipantRow *TMainForm::currentParticipant() const
+{
+    const int row = currentRow();
+    if (row < 0 || row >= m_competition.participants().size())
+        return nullptr;
+    return &m_competition.participants().at(row);
+}
+
+int TMainForm::currentRow() const
+{
+    const QModelIndex index = m_grid->currentIndex();
+    return index.isValid() ? index.row() : (m_model->rowCount() > 0 ? 0 : -1);
+}
+
+void TMainForm::setCurrentRow(int row)
+{
+    if (row < 0 || row >= m_model->rowCount()) {
+        m_grid->selectionModel()->clear();
+        return;
+    }
+    const QModelIndex index = m_model->index(row, 0);
+    m_grid->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
+                                                         | QItemSelectionModel::Rows);
+    m_grid->scrollTo(index);
+}
+
+QList<int> TMainForm::selectedTeamNrs() const
+{
+    QList<int> teamNrs;
+    const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
+    for (const QModelIndex &index : rows) {
+        if (index.row() < m_competition.participants().size())
+            teamNrs << m_competition.participants().at(index.row()).TeamNr;
+    }
+    return teamNrs;
+}
+
+void TMainForm::MenuItemClick()
+{
+    m_statusFirst->clear();
+    m_competition.MenuItemClick();
+}
+
+void TMainForm::CreateEvent()
+{
+    m_forms.NewCompForm->dialogMode = QLatin1Char('N');
+    if (m_forms.NewCompForm->exec() == QDialog::Accepted)
+        m_competition.OpenEvent(m_competition.CurrentAnlassNr());
+}
+
+void TMainForm::EditItemClick()
+{
+    if (!m_competition.event())
+        return;
+    m_forms.NewCompForm->dialogMode = QLatin1Char('E');
+    if (m_forms.NewCompForm->exec() == QDialog::Accepted)
+        m_competition.OpenEvent(m_competition.CurrentAnlassNr());
+    ApplyAddGameLayout();
+}
+
+void TMainForm::OpenItemClick()
+{
+    m_forms.OpenCompForm->exec();
+    ApplyAddGameLayout();
+}
+
+void TMainForm::DeleteItemClick()
+{
+    m_competition.DeleteEvent();
+}
+
+void TMainForm::RemoveItemClick()
+{
+    const QList<int> selected = selectedTeamNrs();
+    if (selected.size() > 1) {
+        m_competition.entries().RemoveSelectedEntries(selected);
+    } else if (const ParticipantRow *p = currentParticipant()) {
+        m_competition.entries().RemoveEntry(p->TeamNr);
+    }
+}
+
+void TMainForm::DBGrid1DblClick()
+{
+    const ParticipantRow *p = currentParticipant();
+    if (!p)
+        return;
+    const ParticipantRow participant = *p;
+    if (!m_forms.TeamResultForm->execFor(participant))
+        return;
+    FinishedStatus &status = m_competition.finishedStatus();
+    status.SetFinished(participant.TeamNr, m_forms.TeamResultForm->finished(), false);
+    if (m_competition.hasAddGame())
+        status.SetAddGameFinished(participant.TeamNr, m_forms.TeamResultForm->addGameFinished(), false);
+    m_competition.RefreshParticipants();
+    setCurrentRow(m_competition.participantIndex(participant.TeamNr));
+}
+
+void TMainForm::ShowTeamItemClick()
+{
+    const ParticipantRow *p = currentParticipant();
+    if (!p)
+        return;
+    if (p->IsGroup) {
+        m_forms.GroupForm->ShowTeamItemClick(p->TeamNr);
+        return;
+    }
+    TTeamForm *form = m_forms.TeamForm;
+    form->SetLayout(QLatin1Char('T'));
+    form->mode = QLatin1Char('M');
+    form->TeamNr = p->TeamNr;
+    if (form->exec() == QDialog::Accepted)
+        m_competition.RefreshParticipants();
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            run([this] { DBGrid1DblClick(); });
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete) {
+            run([this] { RemoveItemClick(); });
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        m_competition.FormShow();
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    if (!m_forms.ui->askYesNo(QStringLiteral("Wollen Sie das Programm wirklich beenden?"))) {
+        event->ignore();
+        return;
+    }
+    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    run([this, normal] { m_competition.FormClose({!normal, width(), height()}); });
+    event->accept();
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QList>
+#include <functional>
+#include <QMainWindow>
+
+class Competition;
+class ParticipantModel;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QTableView;
+struct Forms;
+struct ParticipantRow;
+
+// The main window: the event panel, the participant grid, the menus and the status bar.
+// It shows what the Competition holds and forwards every command to the core or to the
+// dialog that serves it.
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TMainForm(Forms &forms);
+    ~TMainForm() override;
+
+    void FormCreate();
+
+    QTableView *grid() const { return m_grid; }
+    ParticipantModel *participantModel() const { return m_model; }
+    QListWidget *lbxTeams() const { return m_lbxTeams; }
+    QListWidget *lbxTeamsAdd() const { return m_lbxTeamsAdd; }
+    QAction *action(const QString &objectName) const;
+
+    // The participant at the grid's current row; nullptr when the grid is empty.
+    const ParticipantRow *currentParticipant() const;
+    int currentRow() const;
+    void setCurrentRow(int row);
+    QList<int> selectedTeamNrs() const; // in selection order
+
+    void ApplyAddGameLayout();
+    void ApplyAutoRankLayout(bool on);
+
+    // Commands, also run by tests.
+    void CreateEvent();
+    void EditItemClick();
+    void OpenItemClick();
+    void DeleteItemClick();
+    void RemoveItemClick();
+    void DBGrid1DblClick();
+    void ShowTeamItemClick();
+    void PopupMenu1Popup();
+    void MenuItemClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createMenus();
+    void createGridPopupMenu();
+    void createEventPanel();
+    void refreshEventPanel();
+    void refreshCounts();
+    void onParticipantsChanged();
+    QAction *addAction(QMenu *menu, const QString &caption, const char *objectName,
+                       const std::function<void()> &handler);
+    void run(const std::function<void()> &handler);
+    int charWidth() const;
+
+    Forms &m_forms;
+    Competition &m_competition;
+    ParticipantModel *m_model = nullptr;
+    QTableView *m_grid = nullptr;
+    QGroupBox *m_eventPanel = nullptr;
+    QLabel *m_nameValue = nullptr;
+    QLabel *m_methodValue = nullptr;
+    QLabel *m_autoValue = nullptr;
+    QLabel *m_teamsLabel = nullptr;
+    QLabel *m_teamsValue = nullptr;
+    QLabel *m_addGameValue = nullptr;
+    QLabel *m_addNameLabel = nullptr;
+    QLabel *m_addNameValue = nullptr;
+    QLabel *m_countLabel = nullptr;
+    QLabel *m_countAddLabel = nullptr;
+    QListWidget *m_lbxTeams = nullptr;
+    QListWidget *m_lbxTeamsAdd = nullptr;
+    QLabel *m_statusFirst = nullptr;
+    QMenu *m_popup = nullptr;
+    QMenu *m_popupAddGame = nullptr;
+    bool m_shownOnce = false;
+};

@@ -1,0 +1,49 @@
+#include "app/ui/VelundaApplication.h"
+
+#include "app/Competition.h"
+#include "app/UserInterface.h"
+#include "engine/DatabaseError.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
+
+VelundaApplication::VelundaApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(Competition::applicationTitle());
+    setApplicationDisplayName(Competition::applicationTitle());
+    installGermanTranslations(*this);
+}
+
+void VelundaApplication::installGermanTranslations(QCoreApplication &app)
+{
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char *name : {"qtbase_de", "qt_de"}) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(QLatin1String(name), dir))
+            app.installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
+bool VelundaApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const DatabaseError &e) {
+        if (m_ui)
+            m_ui->showError(e.message());
+        else
+            std::fprintf(stderr, "%s\n", e.what());
+    } catch (const std::exception &e) {
+        if (m_ui)
+            m_ui->showError(QString::fromLocal8Bit(e.what()));
+        else
+            std::fprintf(stderr, "%s\n", e.what());
+    }
+    return false;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QApplication>
+
+class UserInterface;
+
+// The application object. Its notify() is the last line of the general error handler: an
+// exception that escaped an event handler is shown to the operator and never crosses the
+// event loop.
+class VelundaApplication : public QApplication
+{
+    Q_OBJECT
+
+public:
+    VelundaApplication(int &argc, char **argv);
+
+    void setUserInterface(UserInterface *ui) { m_ui = ui; }
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Loads Qt's German translations, so that standard buttons read "Ja", "Nein", "Abbrechen".
+    static void installGermanTranslations(QCoreApplication &app);
+
+private:
+    UserInterface *m_ui = nullptr;
+};

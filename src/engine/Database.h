@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+namespace Schema {
+struct Table;
+}
+
+// One connection to a database directory: each table file "<Table>.dat" is attached
+// read-write, so that plain SQL names the tables unqualified and one transaction can span
+// several of them. Opening never creates a file; a table file that is missing or is not
+// one of our tables makes the open fail with a DatabaseError that says which and why.
+class Database
+{
+public:
+    Database();
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    void open(const QString &directory);
+    void close();
+    bool isOpen() const { return m_handle != nullptr; }
+    QString directory() const { return m_directory; }
+
+    // Creates the eight empty tables in an existing directory that holds none of them yet.
+    static void createTables(const QString &directory);
+    // The table files of the database that exist in directory.
+    static QStringList existingTableFiles(const QString &directory);
+
+    // Runs SQL without parameters, possibly several statements separated by ";".
+    void exec(const QString &sql);
+    qint64 lastInsertId() const;
+    int changes() const;
+
+    sqlite3 *handle() const;
+    [[noreturn]] void raise(int resultCode, const QString &context = {}) const;
+
+private:
+    void attachAll(const QString &directory, bool creating);
+    void attachTable(const Schema::Table &table, const QString &file, bool creating);
+
+    sqlite3 *m_handle = nullptr;
+    QString m_directory;
+};

@@ -1,0 +1,17 @@
+#include "participants/ui/TeamOverviewForm.h"
+
+#include "app/ui/Forms.h"
+
+TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
+    : QDialog(parent)
+    , m_forms(forms)
+{
+}
+
+void TTeamOverviewForm::MaintainTeamsItemClick() { }
+
+void TTeamOverviewForm::InsertItemClick() { }
+
+void TTeamOverviewForm::NewTeamItemClick() { }
+
+void TTeamOverviewForm::NewStrNrBtnClick() { }

@@ -1,0 +1,79 @@
+#include "support/ScriptedUserInterface.h"
+
+#include <QTest>
+
+QStringList ScriptedUserInterface::texts(const QString &kind) const
+{
+    QStringList result;
+    for (const Message &m : messages) {
+        if (kind.isEmpty() || m.kind == kind)
+            result << m.text;
+    }
+    return result;
+}
+
+void ScriptedUserInterface::clear()
+{
+    answers.clear();
+    messages.clear();
+    previews.clear();
+    printed.clear();
+    rankListChoices.clear();
+}
+
+void ScriptedUserInterface::information(const QString &text)
+{
+    messages.append({QStringLiteral("information"), text});
+}
+
+bool ScriptedUserInterface::nextAnswer(const QString &kind, const QString &text)
+{
+    messages.append({kind, text});
+    if (answers.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unscripted question: ") + text), __FILE__, __LINE__);
+        return defaultAnswer;
+    }
+    return answers.takeFirst();
+}
+
+bool ScriptedUserInterface::askYesNo(const QString &text)
+{
+    return nextAnswer(QStringLiteral("yesno"), text);
+}
+
+bool ScriptedUserInterface::askOkCancel(const QString &text)
+{
+    return nextAnswer(QStringLiteral("okcancel"), text);
+}
+
+void ScriptedUserInterface::showError(const QString &text)
+{
+    messages.append({QStringLiteral("error"), text});
+    busyDepth = 0;
+}
+
+void ScriptedUserInterface::setBusy(bool busy)
+{
+    busyDepth += busy ? 1 : -1;
+    maxBusyDepth = qMax(maxBusyDepth, busyDepth);
+}
+
+bool ScriptedUserInterface::chooseRankList(RankListChoice &choice)
+{
+    rankListChoices.append(choice);
+    return rankListChooser ? rankListChooser(choice) : false;
+}
+
+void ScriptedUserInterface::previewReport(const Report::ReportDocument &report)
+{
+    previews.append(report);
+    if (onPreview)
+        onPreview(report);
+}
+
+void ScriptedUserInterface::printReport(const Report::ReportDocument &report, bool)
+{
+    printed.append(report);
+    if (onPrint)
+        onPrint(report);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/UserInterface.h"
+#include "reportengine/ReportDefinition.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// A user interface that answers from a script and records what was asked, so that tests
+// drive the domain code without any window.
+class ScriptedUserInterface : public UserInterface
+{
+public:
+    struct Message
+    {
+        QString kind; // "information", "yesno", "okcancel", "error"
+        QString text;
+    };
+
+    // Answers for the next questions (yes/no and OK/Cancel alike), in order. A question
+    // without a scripted answer fails the test and is answered with defaultAnswer.
+    QList<bool> answers;
+    bool defaultAnswer = false;
+    QList<Message> messages;
+
+    // The rank list dialog: returns false (cancel) unless set.
+    std::function<bool(RankListChoice &)> rankListChooser;
+    QList<RankListChoice> rankListChoices; // what the dialog was shown
+
+    QList<Report::ReportDocument> previews;
+    QList<Report::ReportDocument> printed;
+    std::function<void(const Report::ReportDocument &)> onPreview;
+    std::function<void(const Report::ReportDocument &)> onPrint;
+
+    int busyDepth = 0;
+    int maxBusyDepth = 0;
+
+    QStringList texts(const QString &kind = {}) const;
+    void clear();
+
+    void information(const QString &text) override;
+    bool askYesNo(const QString &text) override;
+    bool askOkCancel(const QString &text) override;
+    void showError(const QString &text) override;
+    void setBusy(bool busy) override;
+    bool chooseRankList(RankListChoice &choice) override;
+    void previewReport(const Report::ReportDocument &report) override;
+    void printReport(const Report::ReportDocument &report, bool showProgress) override;
+
+private:
+    bool nextAnswer(const QString &kind, const QString &text);
+};
