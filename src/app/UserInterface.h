@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,7 @@ struct ReportDocument;
 struct RankListChoice
 {
     QStringList categoryItems; // as the drop-down lists them, sorted
+    QList<int> categoryNumbers; // the KatNr behind each item, 0 for "Alle (Gemischt)"
     int categoryIndex = -1;    // selected item, -1 for none
     int kind = 0;              // 0 "Normaler Anlass", 1 "Zusatzspiel", 2 "Beides"
     bool kindEnabled = false;  // the radio group is enabled only for an event with an additional game

@@ -26,9 +26,16 @@ QString uriFor(const QString &path, bool creating)
     return uri;
 }
 
+bool durable = true;
+
 } // namespace
 
 Database::Database() = default;
+
+void Database::setDurable(bool on)
+{
+    durable = on;
+}
 
 Database::~Database()
 {
@@ -147,9 +154,21 @@ void Database::attachTable(const Schema::Table &table, const QString &file, bool
             Statement attach(*this, QStringLiteral("ATTACH DATABASE :uri AS \"%1\"").arg(table.schemaName()));
             attach.bind("uri", uriFor(file, creating));
             attach.exec();
+            if (!durable)
+                exec(QStringLiteral("PRAGMA \"%1\".synchronous = OFF").arg(table.schemaName()));
             if (creating) {
-                for (const QString &sql : table.createStatements())
+                exec(QStringLiteral("BEGIN"));
+                for (const QString &sql : table.createStatements()) {
+                    if (sql.startsWith(QLatin1String("PRAGMA")))
+                        continue;
                     exec(sql);
+                }
+                exec(QStringLiteral("COMMIT"));
+                // These pragmas write the file header and cannot run inside a transaction.
+                for (const QString &sql : table.createStatements()) {
+                    if (sql.startsWith(QLatin1String("PRAGMA")))
+                        exec(sql);
+                }
                 return;
             }
             Statement id(*this, QStringLiteral("PRAGMA \"%1\".application_id").arg(table.schemaName()));

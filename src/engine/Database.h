@@ -30,6 +30,10 @@ public:
     // The table files of the database that exist in directory.
     static QStringList existingTableFiles(const QString &directory);
 
+    // Every commit waits for the disk, so that a crash never loses a stored result. Tests
+    // that build thousands of rows switch that off for the connections opened afterwards.
+    static void setDurable(bool durable);
+
     // Runs SQL without parameters, possibly several statements separated by ";".
     void exec(const QString &sql);
     qint64 lastInsertId() const;

@@ -2,15 +2,31 @@
 
 class Competition;
 
-// Clearing and drawing the start numbers of the open event.
+// Clearing and drawing the start numbers of the open event. Each command changes the
+// event as one whole: an error leaves every number as it was.
 class StartNumbers
 {
 public:
     explicit StartNumbers(Competition &competition);
 
+    // "Startnummern auf Null setzen": asks, then ClearStartNumbers. False on No.
+    bool ClearStrNrBtnClick();
+    // The standing numbers of the open event's participants and their entries' numbers
+    // in it become 0.
     void ClearStartNumbers();
     void ResetRandomNumbers();
+    // A fresh random draw 0..19999 into RandomNum of every participant of the open event.
+    void DrawRandomNumbers();
+    // "Neue Startnummern vergeben": asks, then numbers the teams 1, 2, 3 ... in a random
+    // order, then the groups, each group's members sharing its number. False on No.
+    bool NewStartNumbers();
+
+    // Sets the start number of the participant's entry in the open event, if it has one.
+    void SetEntryStartNr(int teamNr, int startNr);
 
 private:
+    void setStandingNumber(int teamNr, int startNr);
+    int nextStartNr();
+
     Competition &m_competition;
 };

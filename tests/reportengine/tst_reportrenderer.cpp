@@ -252,9 +252,11 @@ void TestReportRenderer::fontSizeIsTrueOnEveryDevice()
 {
     QFETCH(double, pointSize);
     QFETCH(double, dpi);
-    const Render::ReportRenderer renderer(singleBandDocument({label(QStringLiteral("0000000000"), 20, 5, 0, pointSize)}));
-    const QImage page = renderer.renderPage(0, dpi);
-    const QList<QPair<int, int>> runs = inkColumnRuns(page, mmRect(25, 10, 150, 20, dpi));
+    Report::ReportDocument digits = singleBandDocument({label(QStringLiteral("0000000000"), 20, 5, 0, pointSize)});
+    digits.page.width = 80;
+    digits.page.height = 40;
+    const QImage page = Render::ReportRenderer(digits).renderPage(0, dpi);
+    const QList<QPair<int, int>> runs = inkColumnRuns(page, mmRect(25, 10, 50, 20, dpi));
     QCOMPARE(runs.size(), 10);
     const double emMm = pointSize * 25.4 / 72;
     const double expectedMm = 9 * 1139.0 / 2048 * emMm;
@@ -263,8 +265,9 @@ void TestReportRenderer::fontSizeIsTrueOnEveryDevice()
         qPrintable(QStringLiteral("%1 mm instead of %2 mm").arg(measuredMm).arg(expectedMm)));
 
     // Cap height of "H": 1409/2048 em in Liberation Sans, 1466/2048 in Arial.
-    const QRect h = inkBounds(Render::ReportRenderer(singleBandDocument({label(QStringLiteral("H"), 20, 5, 0, pointSize)}))
-                                  .renderPage(0, dpi));
+    Report::ReportDocument capital = singleBandDocument({label(QStringLiteral("H"), 20, 5, 0, pointSize)});
+    capital.page = digits.page;
+    const QRect h = inkBounds(Render::ReportRenderer(capital).renderPage(0, dpi));
     const double capMm = h.height() * 25.4 / dpi;
     QVERIFY2(capMm > 0.68 * emMm - 1.5 * 25.4 / dpi && capMm < 0.72 * emMm + 1.5 * 25.4 / dpi,
         qPrintable(QStringLiteral("cap height %1 mm for an em of %2 mm").arg(capMm).arg(emMm)));

@@ -7,6 +7,7 @@
 
 TestDatabase::TestDatabase()
 {
+    Database::setDurable(false);
     QDir(m_dir.path()).mkdir(QStringLiteral("Database"));
     Database::createTables(databaseDir());
     data.setProgramDirectory(m_dir.path());

@@ -1,24 +1,225 @@
 #include "results/ui/TeamResultForm.h"
 
+#include "app/Competition.h"
+#include "app/Guard.h"
 #include "app/ui/Forms.h"
+#include "app/ui/HelpWindow.h"
+#include "data/Rows.h"
+#include "results/ui/ResultCellDelegate.h"
+#include "results/ui/ResultGrid.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+
+namespace {
+
+constexpr int GroupBoxLeft = 8;
+constexpr int GroupBoxTop = 8;
+constexpr int GroupBoxWidth = 536;
+constexpr int GroupBoxHeight = 392;
+constexpr int GridLeft = 8;
+constexpr int GridWidth = 518;
+constexpr int GridBottom = 356;
+constexpr int RowHeight = 18;
+constexpr int TotalLabelWidth = 45;
+
+} // namespace
 
 TTeamResultForm::TTeamResultForm(Forms &forms, QWidget *parent)
-    : QDialog(parent)
-    , m_forms(forms)
+    : QDialog(parent), m_forms(forms),
+      m_sheet(std::make_unique<ResultSheet>(forms.competition->data()))
 {
+    setObjectName(QStringLiteral("TeamResultForm"));
+    setWindowTitle(QStringLiteral("Ergebnisse eingeben"));
+    setFixedSize(GroupBoxLeft * 2 + GroupBoxWidth, 448);
+
+    m_groupBox = new QGroupBox(this);
+    m_groupBox->setObjectName(QStringLiteral("GroupBox1"));
+    m_groupBox->setGeometry(GroupBoxLeft, GroupBoxTop, GroupBoxWidth, GroupBoxHeight);
+
+    m_checkBox1 = new QCheckBox(m_groupBox);
+    m_checkBox1->setObjectName(QStringLiteral("CheckBox1"));
+    m_checkBox1->setGeometry(GridLeft, 20, GridWidth, 20);
+    m_checkBox2 = new QCheckBox(m_groupBox);
+    m_checkBox2->setObjectName(QStringLiteral("CheckBox2"));
+    m_checkBox2->setGeometry(GridLeft, 41, GridWidth, 20);
+
+    m_grid = new ResultGrid(m_groupBox);
+    m_grid->setObjectName(QStringLiteral("StringGrid1"));
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setMinimumSectionSize(1);
+    m_grid->verticalHeader()->setDefaultSectionSize(RowHeight);
+    m_grid->horizontalHeader()->setMinimumSectionSize(1);
+    m_grid->horizontalHeader()->setFixedHeight(RowHeight + 2);
+    m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_grid->horizontalHeader()->setSectionsClickable(false);
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    m_grid->horizontalHeader()->setStretchLastSection(false);
+    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setCursorColumns([this](int column) { return m_sheet->takesCursor(column); });
+    auto *delegate = new ResultCellDelegate(m_grid);
+    m_grid->setItemDelegate(delegate);
+
+    m_totalCaption = new QLabel(QStringLiteral("Total:"), m_groupBox);
+    m_totalCaption->setObjectName(QStringLiteral("Label1"));
+    static const char *const totalNames[4] = {
+        "lblTotalPoints", "lblTotalTime", "lblTotalAddPoints", "lblTotalAddTime"};
+    for (int i = 0; i < 4; ++i) {
+        m_totalLabels[i] = new QLabel(QStringLiteral("0.00"), m_groupBox);
+        m_totalLabels[i]->setObjectName(QLatin1String(totalNames[i]));
+        m_totalLabels[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+
+    m_saveButton = new QPushButton(QStringLiteral("Speichern"), this);
+    m_saveButton->setObjectName(QStringLiteral("SaveBtn"));
+    m_saveButton->setDefault(true);
+    m_saveButton->setAutoDefault(false);
+    m_cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    m_cancelButton->setObjectName(QStringLiteral("CancelBtn"));
+    m_cancelButton->setAutoDefault(false);
+    const int buttonTop = GroupBoxTop + GroupBoxHeight + 10;
+    m_cancelButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85, buttonTop, 85, 27);
+    m_saveButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85 - 8 - 85, buttonTop, 85, 27);
+
+    connect(m_saveButton, &QPushButton::clicked, this, &TTeamResultForm::SaveBtnClick);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(delegate, &ResultCellDelegate::enterPressed, m_saveButton, &QPushButton::click);
+    connect(delegate, &ResultCellDelegate::escapePressed, this, &QDialog::reject);
+    connect(m_grid, &QTableWidget::cellChanged, this, &TTeamResultForm::onCellChanged);
+    connect(m_grid, &QTableWidget::currentCellChanged, this, [this] {
+        if (!m_filling)
+            StringGrid1Click();
+    });
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(help, &QShortcut::activated, this, [this] { HelpWindow::showTopic(1005, this); });
 }
 
-bool TTeamResultForm::execFor(const ParticipantRow &)
+TTeamResultForm::~TTeamResultForm() = default;
+
+bool TTeamResultForm::execFor(const ParticipantRow &participant)
 {
-    return false;
+    bool loaded = false;
+    guarded(*m_forms.ui, [&] {
+        FormShow(participant);
+        loaded = true;
+    });
+    return loaded && exec() == QDialog::Accepted;
 }
 
 bool TTeamResultForm::finished() const
 {
-    return false;
+    return m_checkBox1->isChecked();
 }
 
 bool TTeamResultForm::addGameFinished() const
 {
-    return false;
+    return m_checkBox2->isChecked();
+}
+
+void TTeamResultForm::FormShow(const ParticipantRow &participant)
+{
+    m_sheet->Load(participant, m_forms.competition->hasAddGame());
+    QString caption = m_sheet->groupBoxCaption();
+    m_groupBox->setTitle(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
+    m_checkBox1->setText(m_sheet->checkBox1Caption());
+    m_checkBox2->setText(m_sheet->checkBox2Caption());
+    BuildGrid();
+    m_checkBox1->setChecked(m_sheet->initialFinished());
+    m_checkBox2->setChecked(m_sheet->initialAddGameFinished());
+    m_totals = {};
+    StringGrid1Click();
+    m_grid->setFocus();
+    if (m_sheet->rowCount() > 0) {
+        m_filling = true;
+        m_grid->setCurrentCell(0, m_sheet->firstCursorColumn());
+        m_filling = false;
+        m_grid->openEditor();
+    }
+}
+
+void TTeamResultForm::BuildGrid()
+{
+    const ResultSheet &sheet = *m_sheet;
+    const ResultGridLayout layout = sheet.layout();
+    m_filling = true;
+    m_grid->clear();
+    m_grid->setRowCount(0);
+    m_grid->setColumnCount(sheet.columnCount());
+    m_grid->setHorizontalHeaderLabels(sheet.headings());
+    m_grid->setRowCount(sheet.rowCount());
+    for (int row = 0; row < sheet.rowCount(); ++row) {
+        for (int column = 0; column < sheet.columnCount(); ++column) {
+            auto *item = new QTableWidgetItem(sheet.cell(row, column));
+            item->setFlags(sheet.takesCursor(column)
+                    ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
+                    : Qt::ItemIsEnabled);
+            m_grid->setItem(row, column, item);
+        }
+    }
+    for (int column = 0; column < sheet.columnCount(); ++column) {
+        m_grid->setColumnHidden(column, !sheet.isColumnShown(column));
+        if (column < layout.columnWidths.size())
+            m_grid->setColumnWidth(column, layout.columnWidths.at(column));
+    }
+    m_grid->setGeometry(GridLeft, layout.gridTop, GridWidth, layout.gridHeight);
+    const int totalsTop = layout.gridTop + layout.gridHeight + 6;
+    m_totalCaption->move(layout.totalCaptionLeft, totalsTop);
+    for (int i = 0; i < 4; ++i) {
+        if (i < layout.totalLabelLefts.size())
+            m_totalLabels[i]->setGeometry(layout.totalLabelLefts.at(i), totalsTop, TotalLabelWidth,
+                m_totalCaption->sizeHint().height());
+    }
+    ShowAddGameControls(sheet.showsAddGame());
+    m_filling = false;
+}
+
+void TTeamResultForm::ShowAddGameControls(bool show)
+{
+    m_totalLabels[2]->setVisible(show);
+    m_totalLabels[3]->setVisible(show);
+    m_checkBox2->setVisible(show);
+}
+
+void TTeamResultForm::onCellChanged(int row, int column)
+{
+    if (m_filling)
+        return;
+    if (QTableWidgetItem *item = m_grid->item(row, column))
+        m_sheet->setCell(row, column, item->text());
+}
+
+void TTeamResultForm::StringGrid1Click()
+{
+    QString error;
+    const bool ok = m_sheet->UpdateTotals(m_totals, error);
+    m_totalLabels[0]->setText(ResultSheet::formatTotal(m_totals.points));
+    m_totalLabels[1]->setText(ResultSheet::formatTotal(m_totals.time));
+    if (m_sheet->showsAddGame()) {
+        m_totalLabels[2]->setText(ResultSheet::formatTotal(m_totals.addPoints));
+        m_totalLabels[3]->setText(ResultSheet::formatTotal(m_totals.addTime));
+    }
+    if (!ok) {
+        // After the cursor has settled on its new cell, not in the middle of the move.
+        QMetaObject::invokeMethod(
+            this, [this, error] { m_forms.ui->showError(error); }, Qt::QueuedConnection);
+    }
+}
+
+void TTeamResultForm::SaveBtnClick()
+{
+    UserInterface &ui = *m_forms.ui;
+    if (!m_sheet->ValidateResults()) {
+        ui.information(ResultSheet::NumberMessage);
+        return;
+    }
+    bool finished = m_checkBox1->isChecked();
+    const bool saved = guarded(ui, [&] { m_sheet->SaveResults(ui, finished); });
+    m_checkBox1->setChecked(finished);
+    if (saved)
+        accept();
 }

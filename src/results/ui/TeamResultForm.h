@@ -1,23 +1,56 @@
 #pragma once
 
+#include "results/ResultSheet.h"
+
 #include <QDialog>
 
-struct Forms;
+#include <memory>
 
+struct Forms;
 struct ParticipantRow;
-// Result entry for one participant.
-class TTeamResultForm : public QDialog
-{
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class ResultGrid;
+
+// "Ergebnisse eingeben": points and times per post for one participant of the open event,
+// with the running totals and the two check boxes that the caller applies after OK.
+class TTeamResultForm : public QDialog {
     Q_OBJECT
 
 public:
     TTeamResultForm(Forms &forms, QWidget *parent);
+    ~TTeamResultForm() override;
 
     // Shows the dialog for a participant of the open event; true after a successful save.
     bool execFor(const ParticipantRow &participant);
     bool finished() const;
     bool addGameFinished() const;
 
+    // The steps of execFor, also run by tests on a dialog that is only shown.
+    void FormShow(const ParticipantRow &participant);
+    void StringGrid1Click();
+    void SaveBtnClick();
+
+    ResultGrid *grid() const { return m_grid; }
+    const ResultSheet &sheet() const { return *m_sheet; }
+
 private:
+    void BuildGrid();
+    void ShowAddGameControls(bool show);
+    void onCellChanged(int row, int column);
+
     Forms &m_forms;
+    std::unique_ptr<ResultSheet> m_sheet;
+    QGroupBox *m_groupBox = nullptr;
+    QCheckBox *m_checkBox1 = nullptr;
+    QCheckBox *m_checkBox2 = nullptr;
+    ResultGrid *m_grid = nullptr;
+    QLabel *m_totalCaption = nullptr;
+    QLabel *m_totalLabels[4] = {};
+    QPushButton *m_saveButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
+    ResultTotals m_totals;
+    bool m_filling = false;
 };

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class DataLibrary;
+class Statement;
+
+// A row of the ordered view of Rang, with the printed and finished flags of the
+// participant's own entry in the open event (false when it has none).
+struct RankOrderRow
+{
+    int Rang = 0;
+    int TeamNr = 0;
+    double Zeit = 0;
+    double Punkte = 0;
+    int KatNr = 0;
+    bool CalcAbgeschlossen = false;
+    bool CalcRangBerechnet = false;
+    bool CalcZusatzAbgeschlossen = false;
+    bool CalcZusatzRangBerechnet = false;
+};
+
+// Orders the rank table by the open event's rank method and writes the rank numbers:
+// competition ranking (1, 1, 3), 999 for participants that have not finished, and nothing
+// for rows that automatic mode passes over because they are printed already.
+class RankNumbering
+{
+public:
+    static constexpr int NotFinished = 999;
+
+    explicit RankNumbering(DataLibrary &data);
+    ~RankNumbering();
+
+    // The statement of the ordered view; the sort codes are those of the open event.
+    static QStringList RankOrderLines(int katNr, const QString &method, int punkteSort,
+                                      int zeitSort);
+    // Reads the ordered view into orderedRows() and puts the walk on its first row.
+    void OpenRankOrder(int katNr, const QString &method);
+    const QList<RankOrderRow> &orderedRows() const { return m_rows; }
+
+    // One numbering pass over the rows of katNr (all rows for 0).
+    void NumberRanks(int katNr, bool additionalGame);
+
+    // Steps of the pass, on the walk that OpenRankOrder started: the rows that follow and
+    // equal (p, z) under the rank method get start, whatever their state.
+    void ShareRankWithTies(int start, double p, double z);
+    void SetRank(int teamNr, int rank);
+    int RankCounter() const { return m_rankCounter; }
+
+private:
+    void openRankOrder(int katNr, const QString &method, int punkteSort, int zeitSort);
+    bool atEnd() const { return m_pos >= m_rows.size(); }
+    bool ties(const RankOrderRow &row, double p, double z) const;
+    void giveNextRank(const RankOrderRow &row);
+
+    DataLibrary &m_data;
+    QString m_method;
+    QList<RankOrderRow> m_rows;
+    qsizetype m_pos = 0;
+    int m_rankCounter = 1;
+    std::unique_ptr<Statement> m_setRank;
+};

@@ -1,0 +1,345 @@
+#include "results/ResultSheet.h"
+
+#include "app/UserInterface.h"
+#include "data/DataLibrary.h"
+#include "engine/Statement.h"
+#include "engine/Transaction.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+const QString ResultSheet::NumberMessage =
+    QStringLiteral("Geben Sie bitte in alle Felder eine Zahl ein.");
+const QString ResultSheet::AllPointsQuestion =
+    QStringLiteral("Sie haben bei allen Posten die Punkte eingegeben. Soll das Team auf "
+                   "\"Fertig\" gesetzt werden?");
+
+namespace {
+
+QLocale numberLocale()
+{
+    // Thousands separators are neither shown nor read: "1.500" in a German cell is a typing
+    // error, not fifteen hundred.
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    return locale;
+}
+
+bool isWeighted(ResultSheet::Field field)
+{
+    return field == ResultSheet::Points || field == ResultSheet::AddPoints;
+}
+
+} // namespace
+
+QString ResultSheet::Row::key() const
+{
+    return QString::number(AnlassNr) + QLatin1Char('@') + QString::number(PostenNr)
+        + QLatin1Char('$') + QString::number(TeamNr);
+}
+
+QString ResultSheet::notANumberError(const QString &text)
+{
+    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+}
+
+ResultSheet::ResultSheet(DataLibrary &data) : m_data(data)
+{
+}
+
+QString ResultSheet::formatNumber(double value)
+{
+    return numberLocale().toString(value + 0.0, 'f', 2); // + 0.0: no "-0,00"
+}
+
+std::optional<double> ResultSheet::parseNumber(const QString &text)
+{
+    bool ok = false;
+    const double value = numberLocale().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString ResultSheet::formatTotal(double value)
+{
+    if (!std::isfinite(value) || value == 0)
+        return formatNumber(value);
+    const int exponent = int(std::floor(std::log10(std::fabs(value))));
+    if (exponent >= 7)
+        return numberLocale().toString(value, 'E', 6);
+    const double scale = std::pow(10.0, 6 - exponent);
+    return formatNumber(std::round(value * scale) / scale);
+}
+
+void ResultSheet::reset()
+{
+    m_rows.clear();
+    m_showAddGame = false;
+}
+
+void ResultSheet::Load(const ParticipantRow &participant, bool eventHasAddGame)
+{
+    m_isTeam = participant.CalcTyp == 1;
+    m_groupPlaysAddGame = false;
+    if (m_isTeam) {
+        m_groupBoxCaption = QStringLiteral("Ergebnisse von ") + participant.CalcFullName
+            + QStringLiteral(" und ") + participant.Hund;
+        m_checkBox1Caption =
+            QStringLiteral("&Alle Ergebisse sind bei diesem Team eingegeben (Team ist fertig)");
+        m_checkBox2Caption = QStringLiteral("Alle Ergebisse des &Zusatzspiels sind bei diesem "
+                                            "Team eingegeben (Team ist fertig)");
+        BuildTeamGrid(participant.TeamNr, eventHasAddGame && participant.Zusatzspiel);
+    } else {
+        m_groupBoxCaption = QStringLiteral("Ergebnisse der Gruppe ") + participant.CalcFullName;
+        m_checkBox1Caption =
+            QStringLiteral("&Alle Ergebisse sind bei dieser Gruppe eingegeben (Gruppe ist fertig)");
+        m_checkBox2Caption = QStringLiteral("Alle Ergebisse des &Zusatzspiels sind bei dieser "
+                                            "Gruppe eingegeben (Gruppe ist fertig)");
+        BuildGroupGrid(participant.TeamNr, eventHasAddGame);
+    }
+    m_initialFinished = participant.Abgeschlossen;
+    m_initialAddGameFinished = participant.ZusatzAbgeschlossen;
+}
+
+void ResultSheet::BuildTeamGrid(int teamNr, bool showAddGame)
+{
+    m_isTeam = true;
+    reset();
+    m_showAddGame = showAddGame;
+    Statement s(m_data.db(),
+        QStringList {QStringLiteral("SELECT p.AnlassNr, p.PostenNr, p.TeamNr, p.Punkte, p.Zeit,"),
+            QStringLiteral(
+                "       p.ZusatzspielPunkte, p.ZusatzspielZeit, po.PostenBez, po.Faktor"),
+            QStringLiteral("FROM Parcours p LEFT JOIN Posten po ON po.PostenNr = p.PostenNr"),
+            QStringLiteral("WHERE p.AnlassNr = :AnlassNr AND p.TeamNr = :TeamNr"),
+            QStringLiteral("ORDER BY p.PostenNr")});
+    s.bind("AnlassNr", m_data.CurrentAnlassNr).bind("TeamNr", teamNr);
+    appendRows(s, false);
+}
+
+void ResultSheet::BuildGroupGrid(int groupNr, bool eventHasAddGame)
+{
+    m_isTeam = false;
+    reset();
+    m_groupPlaysAddGame = m_data.AnyMemberPlaysAddGame(groupNr);
+    m_showAddGame = eventHasAddGame && m_groupPlaysAddGame;
+    // The members in the order of the membership table, each with its rows by post; a
+    // member without rows in this event adds none.
+    Statement s(m_data.db(),
+        QStringList {QStringLiteral("SELECT p.AnlassNr, p.PostenNr, p.TeamNr, p.Punkte, p.Zeit,"),
+            QStringLiteral(
+                "       p.ZusatzspielPunkte, p.ZusatzspielZeit, po.PostenBez, po.Faktor,"),
+            QStringLiteral("       t.TeamNr AS MemberNr, t.Name, t.Vorname"),
+            QStringLiteral("FROM TeamsProGruppe g"),
+            QStringLiteral("JOIN Parcours p ON p.AnlassNr = :AnlassNr AND p.TeamNr = g.TeamNr"),
+            QStringLiteral("LEFT JOIN Posten po ON po.PostenNr = p.PostenNr"),
+            QStringLiteral("LEFT JOIN Team t ON t.TeamNr = g.TeamNr"),
+            QStringLiteral("WHERE g.GruppenNr = :GruppenNr"),
+            QStringLiteral("ORDER BY g.GruppenNr, g.TeamNr, p.PostenNr")});
+    s.bind("AnlassNr", m_data.CurrentAnlassNr).bind("GruppenNr", groupNr);
+    appendRows(s, true);
+}
+
+void ResultSheet::appendRows(Statement &s, bool withMembers)
+{
+    int previousTeamNr = 0;
+    while (s.next()) {
+        Row row;
+        row.AnlassNr = int(s.integer("AnlassNr"));
+        row.PostenNr = int(s.integer("PostenNr"));
+        row.TeamNr = int(s.integer("TeamNr"));
+        row.posten = s.text("PostenBez");
+        row.Faktor = s.real("Faktor");
+        row.stored = {s.real("Punkte"), s.real("Zeit"), s.real("ZusatzspielPunkte"),
+            s.real("ZusatzspielZeit")};
+        for (int f = 0; f < FieldCount; ++f) {
+            const double shown =
+                isWeighted(Field(f)) ? row.stored[f] / row.factor() : row.stored[f];
+            row.shown[f] = formatNumber(shown);
+            row.text[f] = row.shown[f];
+        }
+        if (withMembers && (m_rows.isEmpty() || row.TeamNr != previousTeamNr)
+            && !s.value("MemberNr").isNull())
+            row.member = DataLibrary::CalcFullName(s.text("Name"), s.text("Vorname")).left(50);
+        previousTeamNr = row.TeamNr;
+        m_rows.append(row);
+    }
+}
+
+ResultGridLayout ResultSheet::layout() const
+{
+    ResultGridLayout l;
+    if (m_isTeam && m_showAddGame)
+        l = {6, {191, 60, 60, 60, 60, 60}, 200, {270, 330, 400, 460}, 65, 291};
+    else if (m_isTeam)
+        l = {4, {313, 60, 60, 60}, 300, {395, 455}, 45, 311};
+    else if (m_showAddGame)
+        l = {7, {103, 100, 54, 54, 54, 54, 54}, 150, {280, 335, 390, 445}, 65, 291};
+    else
+        l = {5, {160, 135, 60, 60, 60}, 300, {378, 440}, 45, 311};
+    return l;
+}
+
+std::optional<ResultSheet::Field> ResultSheet::fieldAt(int column) const
+{
+    const int f = column - columnOf(Points);
+    if (f < 0 || f >= FieldCount)
+        return std::nullopt;
+    return Field(f);
+}
+
+QStringList ResultSheet::headings() const
+{
+    QStringList h;
+    if (!m_isTeam)
+        h << QStringLiteral(" Wer");
+    h << QStringLiteral(" Posten") << QStringLiteral(" Faktor") << QStringLiteral(" Punkte")
+      << QStringLiteral(" Zeit");
+    // The additional columns get their headings only when they are shown.
+    if (m_showAddGame)
+        h << QStringLiteral(" Z-Punkte") << QStringLiteral(" Z-Zeit");
+    else
+        h << QString() << QString();
+    h << QStringLiteral(" Key");
+    return h;
+}
+
+bool ResultSheet::isColumnShown(int column) const
+{
+    return column >= 0 && column < layout().visibleColumns;
+}
+
+bool ResultSheet::takesCursor(int column) const
+{
+    return column >= firstCursorColumn() && isColumnShown(column);
+}
+
+QString ResultSheet::cell(int row, int column) const
+{
+    const Row &r = m_rows.at(row);
+    if (const std::optional<Field> f = fieldAt(column))
+        return r.text[*f];
+    if (column == keyColumn())
+        return r.key();
+    if (!m_isTeam && column == 0)
+        return r.member;
+    if (column == columnOffset())
+        return r.posten;
+    if (column == columnOffset() + 1)
+        return formatNumber(r.Faktor);
+    return {};
+}
+
+void ResultSheet::setCell(int row, int column, const QString &text)
+{
+    if (const std::optional<Field> f = fieldAt(column))
+        m_rows[row].text[*f] = text;
+}
+
+std::optional<double> ResultSheet::value(int row, Field field) const
+{
+    const Row &r = m_rows.at(row);
+    if (r.text[field] == r.shown[field])
+        return r.stored[field];
+    const std::optional<double> entered = parseNumber(r.text[field]);
+    if (!entered)
+        return std::nullopt;
+    return isWeighted(field) ? *entered * r.factor() : *entered;
+}
+
+bool ResultSheet::sum(Field field, double &total, QString *badText) const
+{
+    double s = 0;
+    for (int i = 0; i < rowCount(); ++i) {
+        const std::optional<double> v = value(i, field);
+        if (!v) {
+            if (badText)
+                *badText = m_rows.at(i).text[field];
+            return false;
+        }
+        s += *v;
+    }
+    total = s;
+    return true;
+}
+
+bool ResultSheet::SumWeightedPoints(double &total, QString *badText) const
+{
+    return sum(Points, total, badText);
+}
+
+bool ResultSheet::SumTime(double &total, QString *badText) const
+{
+    return sum(Time, total, badText);
+}
+
+bool ResultSheet::SumWeightedAddPoints(double &total, QString *badText) const
+{
+    return sum(AddPoints, total, badText);
+}
+
+bool ResultSheet::SumAddTime(double &total, QString *badText) const
+{
+    return sum(AddTime, total, badText);
+}
+
+bool ResultSheet::UpdateTotals(ResultTotals &totals, QString &error) const
+{
+    QString bad;
+    bool ok = SumWeightedPoints(totals.points, &bad) && SumTime(totals.time, &bad);
+    if (ok && m_showAddGame)
+        ok = SumWeightedAddPoints(totals.addPoints, &bad) && SumAddTime(totals.addTime, &bad);
+    error = ok ? QString() : notANumberError(bad);
+    return ok;
+}
+
+bool ResultSheet::ValidateResults() const
+{
+    const QList<Field> fields = m_showAddGame ? QList<Field> {Points, Time, AddPoints, AddTime}
+                                              : QList<Field> {Points, Time};
+    for (int i = 0; i < rowCount(); ++i) {
+        for (Field f : fields) {
+            if (m_rows.at(i).text[f].trimmed().isEmpty() || !value(i, f))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool ResultSheet::AllPointsEntered() const
+{
+    int entered = 0;
+    for (int i = 0; i < rowCount(); ++i) {
+        if (value(i, Points).value_or(0) != 0)
+            ++entered;
+    }
+    return entered == rowCount();
+}
+
+bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
+{
+    if (!ValidateResults())
+        return false;
+    if (AllPointsEntered() && !finished)
+        finished = ui.askYesNo(AllPointsQuestion);
+    Transaction transaction(m_data.db());
+    Statement update(m_data.db(),
+        QStringList {QStringLiteral("UPDATE Parcours SET Punkte = :Punkte, Zeit = :Zeit,"),
+            QStringLiteral(
+                "    ZusatzspielPunkte = :ZusatzspielPunkte, ZusatzspielZeit = :ZusatzspielZeit"),
+            QStringLiteral(
+                "WHERE AnlassNr = :AnlassNr AND PostenNr = :PostenNr AND TeamNr = :TeamNr")});
+    for (int i = 0; i < rowCount(); ++i) {
+        const Row &r = m_rows.at(i);
+        update.reset();
+        update.bind("Punkte", *value(i, Points)).bind("Zeit", *value(i, Time));
+        update.bind("ZusatzspielPunkte", *value(i, AddPoints));
+        update.bind("ZusatzspielZeit", *value(i, AddTime));
+        update.bind("AnlassNr", r.AnlassNr).bind("PostenNr", r.PostenNr).bind("TeamNr", r.TeamNr);
+        update.exec();
+    }
+    transaction.commit();
+    return true;
+}

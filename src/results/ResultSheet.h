@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+class DataLibrary;
+class Statement;
+class UserInterface;
+struct ParticipantRow;
+
+// Where the result grid and its totals line sit and how wide its columns are, in pixels.
+// The widget applies it as it is.
+struct ResultGridLayout {
+    int visibleColumns = 0;
+    QList<int> columnWidths; // of the visible columns, from the left
+    int totalCaptionLeft = 0; // "Total:"
+    QList<int> totalLabelLefts; // points, time, and with the additional game its points, time
+    int gridTop = 0;
+    int gridHeight = 0;
+};
+
+// The running totals below the grid.
+struct ResultTotals {
+    double points = 0;
+    double time = 0;
+    double addPoints = 0;
+    double addTime = 0;
+};
+
+// The content of the result entry dialog for one participant: one row per result row of
+// the open event, the texts the operator edits, the totals, the check and the store.
+//
+// Points are shown divided by the post's factor and stored multiplied by it. A cell whose
+// text is still the one it was opened with stands for the stored value itself, so that
+// saving never moves a value through the two-decimal display.
+class ResultSheet {
+public:
+    enum Field { Points, Time, AddPoints, AddTime };
+    static constexpr int FieldCount = 4;
+
+    struct Row {
+        int AnlassNr = 0;
+        int PostenNr = 0;
+        int TeamNr = 0; // for a group, the member's
+        QString member; // group layout: the member's name on its first row, else empty
+        QString posten; // CalcPosten
+        double Faktor = 0; // as stored
+        std::array<double, FieldCount> stored {};
+        std::array<QString, FieldCount> shown; // the texts the row was opened with
+        std::array<QString, FieldCount> text; // the texts now
+
+        // A missing, zero or negative factor counts as 1.
+        double factor() const { return Faktor > 0 ? Faktor : 1.0; }
+        QString key() const; // AnlassNr@PostenNr$TeamNr
+    };
+
+    static const QString NumberMessage;
+    static const QString AllPointsQuestion;
+    static QString notANumberError(const QString &text); // a totals cell that is no number
+
+    explicit ResultSheet(DataLibrary &data);
+
+    // FormShow: layout, captions, check boxes and rows for a participant of the open event.
+    void Load(const ParticipantRow &participant, bool eventHasAddGame);
+    void BuildTeamGrid(int teamNr, bool showAddGame);
+    void BuildGroupGrid(int groupNr, bool eventHasAddGame);
+
+    bool isTeam() const { return m_isTeam; }
+    bool showsAddGame() const { return m_showAddGame; }
+    bool groupPlaysAddGame() const { return m_groupPlaysAddGame; }
+    QString groupBoxCaption() const { return m_groupBoxCaption; }
+    QString checkBox1Caption() const { return m_checkBox1Caption; }
+    QString checkBox2Caption() const { return m_checkBox2Caption; }
+    bool initialFinished() const { return m_initialFinished; }
+    bool initialAddGameFinished() const { return m_initialAddGameFinished; }
+
+    // Grid columns: [member,] post, factor, points, time, additional points, additional
+    // time, key. The key column is never shown, nor are the additional columns without the
+    // additional game.
+    ResultGridLayout layout() const;
+    int columnCount() const { return keyColumn() + 1; }
+    int keyColumn() const { return columnOffset() + 6; }
+    int columnOf(Field field) const { return columnOffset() + 2 + field; }
+    std::optional<Field> fieldAt(int column) const;
+    QStringList headings() const;
+    bool isColumnShown(int column) const;
+    bool takesCursor(int column) const; // StringGrid1SelectCell
+    int firstCursorColumn() const { return columnOf(Points); }
+
+    int rowCount() const { return int(m_rows.size()); }
+    const Row &row(int index) const { return m_rows.at(index); }
+    QString cell(int row, int column) const;
+    void setCell(int row, int column, const QString &text); // number columns only
+
+    // The value a cell stands for, weighted as it would be stored; nullopt when its text is
+    // no number.
+    std::optional<double> value(int row, Field field) const;
+
+    // The four sums; each returns false at the first cell that is no number and then
+    // leaves total alone and puts the cell's text into badText.
+    bool SumWeightedPoints(double &total, QString *badText = nullptr) const;
+    bool SumTime(double &total, QString *badText = nullptr) const;
+    bool SumWeightedAddPoints(double &total, QString *badText = nullptr) const;
+    bool SumAddTime(double &total, QString *badText = nullptr) const;
+    // StringGrid1Click: the sums in that order, the additional ones only when shown; the
+    // first failure ends it with its message in error, the sums before it are updated.
+    bool UpdateTotals(ResultTotals &totals, QString &error) const;
+
+    bool ValidateResults() const;
+    bool AllPointsEntered() const;
+    // Asks whether to mark the participant finished when every points cell holds points and
+    // finished is not set yet, then stores every row in one transaction. Rows that have
+    // disappeared meanwhile are skipped. False, with nothing asked or stored, when the sheet
+    // does not validate.
+    bool SaveResults(UserInterface &ui, bool &finished);
+
+    // Numbers as the operator sees and types them: the user's locale, fixed point with two
+    // decimals; only finite numbers count.
+    static QString formatNumber(double value);
+    static std::optional<double> parseNumber(const QString &text);
+    static QString formatTotal(double value); // 7 significant digits, two decimals
+
+private:
+    int columnOffset() const { return m_isTeam ? 0 : 1; }
+    bool sum(Field field, double &total, QString *badText) const;
+    void appendRows(Statement &s, bool withMembers);
+    void reset();
+
+    DataLibrary &m_data;
+    bool m_isTeam = true;
+    bool m_showAddGame = false;
+    bool m_groupPlaysAddGame = false;
+    QString m_groupBoxCaption;
+    QString m_checkBox1Caption;
+    QString m_checkBox2Caption;
+    bool m_initialFinished = false;
+    bool m_initialAddGameFinished = false;
+    QList<Row> m_rows;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QTableWidget>
+
+#include <functional>
+
+// The grid of the result entry dialog: only some columns take the cursor, and the cell
+// under the cursor always has its editor open.
+class ResultGrid : public QTableWidget {
+    Q_OBJECT
+
+public:
+    explicit ResultGrid(QWidget *parent = nullptr);
+
+    // StringGrid1SelectCell: whether a column may take the cursor.
+    void setCursorColumns(std::function<bool(int column)> takesCursor);
+    bool takesCursor(int column) const;
+    // Opens the editor on the current cell unless one is open already.
+    void openEditor();
+
+protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+
+private:
+    QModelIndex step(const QModelIndex &from, bool forward) const;
+
+    std::function<bool(int)> m_takesCursor;
+};
