@@ -228,7 +228,7 @@ QString ResultSheet::cell(int row, int column) const
     if (column == columnOffset())
         return r.posten;
     if (column == columnOffset() + 1)
-        return formatNumber(r.Faktor);
+        return formatNumber(r.factor()); // the factor the totals and the store use
     return {};
 }
 
@@ -310,9 +310,10 @@ bool ResultSheet::ValidateResults() const
 
 bool ResultSheet::AllPointsEntered() const
 {
+    // Judged by what the operator sees: a stored remainder shown as "0,00" is no points.
     int entered = 0;
     for (int i = 0; i < rowCount(); ++i) {
-        if (value(i, Points).value_or(0) != 0)
+        if (parseNumber(m_rows.at(i).text[Points]).value_or(0) != 0)
             ++entered;
     }
     return entered == rowCount();
