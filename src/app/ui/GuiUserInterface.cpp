@@ -8,6 +8,7 @@
 #include "reportengine/ui/ReportPrinting.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrinter>
 
@@ -60,6 +61,20 @@ void GuiUserInterface::setBusy(bool busy)
 bool GuiUserInterface::chooseRankList(RankListChoice &choice)
 {
     return m_forms.RankSelectForm->choose(choice);
+}
+
+bool GuiUserInterface::chooseItem(const QString &title, const QString &label,
+                                  const QStringList &items, int &index)
+{
+    if (items.isEmpty())
+        return false;
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(m_parent, title, label, items,
+                                                 qBound(0, index, int(items.size()) - 1), false, &ok);
+    if (!ok)
+        return false;
+    index = int(items.indexOf(chosen));
+    return index >= 0;
 }
 
 void GuiUserInterface::previewReport(const Report::ReportDocument &report)
