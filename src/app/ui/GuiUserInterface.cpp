@@ -8,6 +8,7 @@
 #include "reportengine/ui/ReportPrinting.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrinter>
@@ -68,13 +69,24 @@ bool GuiUserInterface::chooseItem(const QString &title, const QString &label,
 {
     if (items.isEmpty())
         return false;
-    bool ok = false;
-    const QString chosen = QInputDialog::getItem(m_parent, title, label, items,
-                                                 qBound(0, index, int(items.size()) - 1), false, &ok);
-    if (!ok)
+    QInputDialog dialog(m_parent);
+    dialog.setObjectName(QStringLiteral("ChooseItemDialog"));
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    dialog.setTextValue(items.at(qBound(0, index, int(items.size()) - 1)));
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+    if (dialog.exec() != QDialog::Accepted)
         return false;
-    index = int(items.indexOf(chosen));
-    return index >= 0;
+    // By position, not by text: two items may read the same (posts of the same name).
+    const QComboBox *combo = dialog.findChild<QComboBox *>();
+    const int chosen = combo ? combo->currentIndex() : int(items.indexOf(dialog.textValue()));
+    if (chosen < 0)
+        return false;
+    index = chosen;
+    return true;
 }
 
 void GuiUserInterface::previewReport(const Report::ReportDocument &report)
