@@ -43,6 +43,11 @@ public:
     // The rank list dialog, shown modally; false when it was cancelled.
     virtual bool chooseRankList(RankListChoice &choice) = 0;
 
+    // A modal list to pick one of items from, captioned title and labelled label; index holds
+    // the preselected item on entry and the chosen one on return. False when it was cancelled.
+    virtual bool chooseItem(const QString &title, const QString &label, const QStringList &items,
+                            int &index) = 0;
+
     // Returns when the preview window has been closed.
     virtual void previewReport(const Report::ReportDocument &report) = 0;
     // Prints to the printer chosen in printer setup, without a print dialog.

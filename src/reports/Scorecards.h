@@ -1,19 +1,34 @@
 #pragma once
 
-class Competition;
+#include <memory>
 
-// Scorecards for the judges: one participant, a group with its members, blank, or all.
-class Scorecards
-{
+class Competition;
+class PostScorecardReport;
+class ScorecardReport;
+
+// Scorecards for the judges: one participant, a group with its members, blank, or all; and
+// the per-post cards that list every participant for one post.
+class Scorecards {
 public:
     explicit Scorecards(Competition &competition);
+    ~Scorecards();
 
+    // The card of a participant and, for a group, one per member; teamNr 0 gives the blank
+    // card. toPrinter false previews each card in turn.
     void OutputScorecards(bool toPrinter, int teamNr);
+    void OutputScorecard(bool toPrinter, int teamNr);
     void PrintAllScorecardsItemClick();
-    // The per-post cards: the chosen post, or every active post.
+    // The per-post cards: a post the operator chooses, or every active post.
     void OutputPostScorecards(bool toPrinter, bool allPosts);
     void OutputEmptyPostScorecard();
 
+    const ScorecardReport &report() const { return *m_report; }
+
 private:
+    void output(bool toPrinter, bool showProgress);
+    void outputPost(bool toPrinter, bool showProgress);
+
     Competition &m_competition;
+    std::unique_ptr<ScorecardReport> m_report;
+    std::unique_ptr<PostScorecardReport> m_postReport;
 };

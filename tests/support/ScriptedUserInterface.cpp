@@ -18,7 +18,10 @@ void ScriptedUserInterface::clear()
     messages.clear();
     previews.clear();
     printed.clear();
+    printedWithProgress.clear();
     rankListChoices.clear();
+    itemAnswers.clear();
+    itemChoices.clear();
 }
 
 void ScriptedUserInterface::information(const QString &text)
@@ -64,6 +67,19 @@ bool ScriptedUserInterface::chooseRankList(RankListChoice &choice)
     return rankListChooser ? rankListChooser(choice) : false;
 }
 
+bool ScriptedUserInterface::chooseItem(const QString &, const QString &, const QStringList &items,
+                                       int &index)
+{
+    itemChoices.append(items);
+    if (itemAnswers.isEmpty())
+        return false;
+    const int answer = itemAnswers.takeFirst();
+    if (answer < 0 || answer >= items.size())
+        return false;
+    index = answer;
+    return true;
+}
+
 void ScriptedUserInterface::previewReport(const Report::ReportDocument &report)
 {
     previews.append(report);
@@ -71,9 +87,10 @@ void ScriptedUserInterface::previewReport(const Report::ReportDocument &report)
         onPreview(report);
 }
 
-void ScriptedUserInterface::printReport(const Report::ReportDocument &report, bool)
+void ScriptedUserInterface::printReport(const Report::ReportDocument &report, bool showProgress)
 {
     printed.append(report);
+    printedWithProgress.append(showProgress);
     if (onPrint)
         onPrint(report);
 }

@@ -30,8 +30,14 @@ public:
     std::function<bool(RankListChoice &)> rankListChooser;
     QList<RankListChoice> rankListChoices; // what the dialog was shown
 
+    // chooseItem: the answers in order, an index into the items or -1 for cancel; without a
+    // scripted answer the choice is cancelled. What was offered is recorded.
+    QList<int> itemAnswers;
+    QList<QStringList> itemChoices;
+
     QList<Report::ReportDocument> previews;
     QList<Report::ReportDocument> printed;
+    QList<bool> printedWithProgress; // showProgress of each print, in order
     std::function<void(const Report::ReportDocument &)> onPreview;
     std::function<void(const Report::ReportDocument &)> onPrint;
 
@@ -47,6 +53,8 @@ public:
     void showError(const QString &text) override;
     void setBusy(bool busy) override;
     bool chooseRankList(RankListChoice &choice) override;
+    bool chooseItem(const QString &title, const QString &label, const QStringList &items,
+                    int &index) override;
     void previewReport(const Report::ReportDocument &report) override;
     void printReport(const Report::ReportDocument &report, bool showProgress) override;
 

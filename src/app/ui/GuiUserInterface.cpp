@@ -8,6 +8,8 @@
 #include "reportengine/ui/ReportPrinting.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrinter>
 
@@ -60,6 +62,31 @@ void GuiUserInterface::setBusy(bool busy)
 bool GuiUserInterface::chooseRankList(RankListChoice &choice)
 {
     return m_forms.RankSelectForm->choose(choice);
+}
+
+bool GuiUserInterface::chooseItem(const QString &title, const QString &label,
+                                  const QStringList &items, int &index)
+{
+    if (items.isEmpty())
+        return false;
+    QInputDialog dialog(m_parent);
+    dialog.setObjectName(QStringLiteral("ChooseItemDialog"));
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setComboBoxItems(items);
+    dialog.setComboBoxEditable(false);
+    dialog.setTextValue(items.at(qBound(0, index, int(items.size()) - 1)));
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    // By position, not by text: two items may read the same (posts of the same name).
+    const QComboBox *combo = dialog.findChild<QComboBox *>();
+    const int chosen = combo ? combo->currentIndex() : int(items.indexOf(dialog.textValue()));
+    if (chosen < 0)
+        return false;
+    index = chosen;
+    return true;
 }
 
 void GuiUserInterface::previewReport(const Report::ReportDocument &report)

@@ -25,6 +25,8 @@ public:
     void showError(const QString &text) override;
     void setBusy(bool busy) override;
     bool chooseRankList(RankListChoice &choice) override;
+    bool chooseItem(const QString &title, const QString &label, const QStringList &items,
+                    int &index) override;
     void previewReport(const Report::ReportDocument &report) override;
     void printReport(const Report::ReportDocument &report, bool showProgress) override;
 
