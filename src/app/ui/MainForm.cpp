@@ -131,7 +131,8 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
     statusBar()->addWidget(m_statusFirst);
     auto *help = new QLabel(QStringLiteral("Drücken Sie F1 für die Hilfe"), this);
     help->setObjectName(QStringLiteral("statusHelp"));
-    help->setFixedWidth(150);
+    // 150 pixels, or what the text needs in the screen's font.
+    help->setMinimumWidth(qMax(150, help->sizeHint().width() + 4));
     statusBar()->addWidget(help);
 
     connect(
