@@ -27,14 +27,10 @@ int readInt(const QString &text, int fallback)
 } // namespace
 
 Competition::Competition(DataLibrary &data, UserInterface &ui, QObject *parent)
-    : QObject(parent)
-    , m_data(data)
-    , m_ui(ui)
-    , m_entries(std::make_unique<Entries>(*this))
-    , m_startNumbers(std::make_unique<StartNumbers>(*this))
-    , m_finishedStatus(std::make_unique<FinishedStatus>(*this))
-    , m_ranking(std::make_unique<Ranking>(*this))
-    , m_scorecards(std::make_unique<Scorecards>(*this))
+    : QObject(parent), m_data(data), m_ui(ui), m_entries(std::make_unique<Entries>(*this)),
+      m_startNumbers(std::make_unique<StartNumbers>(*this)),
+      m_finishedStatus(std::make_unique<FinishedStatus>(*this)),
+      m_ranking(std::make_unique<Ranking>(*this)), m_scorecards(std::make_unique<Scorecards>(*this))
 {
 }
 
@@ -61,16 +57,16 @@ void Competition::FormCreate()
     mainWindowShown = false;
     if (!m_settings)
         OpenSettings(QDir(m_data.programDirectory()).filePath(QStringLiteral("Velunda.ini")));
-    databasePath = m_settings->readString(Section, QStringLiteral("DBPath"),
-                                          m_data.defaultDatabasePath());
+    databasePath =
+        m_settings->readString(Section, QStringLiteral("DBPath"), m_data.defaultDatabasePath());
     m_data.OpenDatabase(databasePath);
     if (!m_data.databaseOpen()) {
         reportOpenFailure();
         Q_EMIT eventChanged();
         return;
     }
-    const int previous
-        = readInt(m_settings->readString(Section, QStringLiteral("PreviousComp"), QStringLiteral("0")), 0);
+    const int previous = readInt(
+        m_settings->readString(Section, QStringLiteral("PreviousComp"), QStringLiteral("0")), 0);
     OpenEvent(m_data.ReadEvent(previous) ? previous : m_data.LowestEventNr());
 }
 
@@ -79,12 +75,13 @@ WindowLayout Competition::RestoreWindowLayout(const WindowLayout &current) const
     WindowLayout layout = current;
     if (!m_settings)
         return layout;
-    const QString state
-        = m_settings->readString(Section, QStringLiteral("WindowState"), QStringLiteral("wsNormal"));
+    const QString state =
+        m_settings->readString(Section, QStringLiteral("WindowState"), QStringLiteral("wsNormal"));
     layout.maximized = state != QLatin1String("wsNormal");
     const auto size = [&](const char *key, int fallback) {
-        const int value = readInt(
-            m_settings->readString(Section, QLatin1String(key), QString::number(fallback)), fallback);
+        const int value =
+            readInt(m_settings->readString(Section, QLatin1String(key), QString::number(fallback)),
+                fallback);
         // A size no screen has is a damaged file, not a wish.
         return value >= 100 && value <= 32767 ? value : fallback;
     };
@@ -97,10 +94,11 @@ void Competition::SaveSettings(const WindowLayout &layout)
 {
     if (!m_settings)
         return;
-    m_settings->writeString(Section, QStringLiteral("PreviousComp"), QString::number(CurrentAnlassNr()));
+    m_settings->writeString(
+        Section, QStringLiteral("PreviousComp"), QString::number(CurrentAnlassNr()));
     m_settings->writeString(Section, QStringLiteral("DBPath"), databasePath);
     m_settings->writeString(Section, QStringLiteral("WindowState"),
-                            layout.maximized ? QStringLiteral("wsMaximized") : QStringLiteral("wsNormal"));
+        layout.maximized ? QStringLiteral("wsMaximized") : QStringLiteral("wsNormal"));
     m_settings->writeString(Section, QStringLiteral("FormWidth"), QString::number(layout.width));
     m_settings->writeString(Section, QStringLiteral("FormHeight"), QString::number(layout.height));
 }
@@ -122,14 +120,14 @@ void Competition::reportOpenFailure()
     if (error.isEmpty() || error == m_reportedOpenError)
         return;
     m_reportedOpenError = error;
-    m_ui.showError(QStringLiteral("Die Datenbank im Verzeichnis %1 kann nicht geöffnet werden.\n%2")
-                       .arg(QDir::toNativeSeparators(m_data.ChooseDatabaseDirectory(databasePath)),
-                            error));
+    m_ui.showError(
+        QStringLiteral("Die Datenbank im Verzeichnis %1 kann nicht geöffnet werden.\n%2")
+            .arg(QDir::toNativeSeparators(m_data.ChooseDatabaseDirectory(databasePath)), error));
 }
 
 void Competition::OpenEvent(int anlassNr)
 {
-    {
+    try {
         BusyCursor busy(m_ui);
         if (!m_data.databaseOpen()) {
             m_data.OpenDatabase(databasePath);
@@ -147,13 +145,25 @@ void Competition::OpenEvent(int anlassNr)
             RefreshParticipants();
             CopyStartNumbersToTeams();
             Q_EMIT eventChanged();
+            ApplyAutoRankLayout(m_event->AutoRangBerechnung);
             m_ranking->RefreshFinishedCounts(m_event->AutoRangBerechnung);
+            // A rank list run proposed just now may have left the event.
             if (m_event)
-                m_ranking->RefreshAddGameFinishedCounts(m_event->AutoRangBerechnung
-                                                        && m_event->Zusatzspiel);
+                m_ranking->RefreshAddGameFinishedCounts(
+                    m_event->AutoRangBerechnung && m_event->Zusatzspiel);
         }
+    } catch (...) {
+        // The window shows whatever the steps before the failure changed.
+        Q_EMIT eventChanged();
+        throw;
     }
     Q_EMIT eventChanged();
+}
+
+void Competition::ApplyAutoRankLayout(bool on)
+{
+    m_autoRankLayout = on;
+    Q_EMIT autoRankLayoutChanged(on);
 }
 
 void Competition::ReloadEvent()
@@ -165,11 +175,12 @@ void Competition::ReloadEvent()
 
 void Competition::CopyStartNumbersToTeams()
 {
-    Statement s(m_data.db(), QStringList{
-        QStringLiteral("UPDATE Team SET StartNr = (SELECT e.StartNr FROM TeamsProAnlass e"),
-        QStringLiteral("    WHERE e.AnlassNr = :AnlassNr AND e.TeamNr = Team.TeamNr)"),
-        QStringLiteral("WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass"),
-        QStringLiteral("    WHERE AnlassNr = :AnlassNr AND GroupNr = 0)")});
+    Statement s(m_data.db(),
+        QStringList {
+            QStringLiteral("UPDATE Team SET StartNr = (SELECT e.StartNr FROM TeamsProAnlass e"),
+            QStringLiteral("    WHERE e.AnlassNr = :AnlassNr AND e.TeamNr = Team.TeamNr)"),
+            QStringLiteral("WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass"),
+            QStringLiteral("    WHERE AnlassNr = :AnlassNr AND GroupNr = 0)")});
     s.bind("AnlassNr", CurrentAnlassNr());
     s.exec();
     goToFirstRow();
@@ -212,14 +223,16 @@ void Competition::DeleteEvent()
         return;
     const int n = m_event->AnlassNr;
     if (!m_ui.askYesNo(QStringLiteral("Wollen Sie den Anlass [") + m_event->AnlassBez
-                       + QStringLiteral("] wirklich löschen?")))
+            + QStringLiteral("] wirklich löschen?")))
         return;
     {
         Transaction transaction(m_data.db());
-        m_data.db().exec(QStringLiteral("delete from TeamsProAnlass where AnlassNr = ")
-                         + QString::number(n));
-        m_data.db().exec(QStringLiteral("delete from Parcours where AnlassNr = ") + QString::number(n));
-        m_data.db().exec(QStringLiteral("delete from Anlass where AnlassNr = ") + QString::number(n));
+        m_data.db().exec(
+            QStringLiteral("delete from TeamsProAnlass where AnlassNr = ") + QString::number(n));
+        m_data.db().exec(
+            QStringLiteral("delete from Parcours where AnlassNr = ") + QString::number(n));
+        m_data.db().exec(
+            QStringLiteral("delete from Anlass where AnlassNr = ") + QString::number(n));
         transaction.commit();
     }
     m_data.CloseDatabase();
@@ -227,6 +240,8 @@ void Competition::DeleteEvent()
     m_participants.clear();
     m_finishedCounts.clear();
     m_addGameFinishedCounts.clear();
+    // Nothing is open now, so there are no counts and nothing printed to reset.
+    ApplyAutoRankLayout(false);
     Q_EMIT participantsChanged();
     Q_EMIT finishedCountsChanged();
     Q_EMIT eventChanged();

@@ -20,8 +20,7 @@ class Ranking;
 class Scorecards;
 
 // The size and state of the main window as the settings file keeps them.
-struct WindowLayout
-{
+struct WindowLayout {
     bool maximized = false;
     int width = 1006;
     int height = 719;
@@ -31,8 +30,7 @@ struct WindowLayout
 // (CurrentAnlassNr lives in the data module, so that its queries see it), the settings,
 // the event lifecycle, and the per-subsystem operations, reachable from here. The widgets
 // only show what this object holds and forward the operator's commands to it.
-class Competition : public QObject
-{
+class Competition : public QObject {
     Q_OBJECT
 
 public:
@@ -77,6 +75,11 @@ public:
     // Rereads the event row after it was changed elsewhere (the event dialog).
     void ReloadEvent();
 
+    // The finished-team counter and its reset menu item follow the open event's automatic
+    // rank lists; the main window shows what this holds.
+    void ApplyAutoRankLayout(bool on);
+    bool autoRankLayout() const { return m_autoRankLayout; }
+
     // The participant list of the open event, as the grid shows it.
     const QList<ParticipantRow> &participants() const { return m_participants; }
     int participantIndex(int teamNr) const; // -1 when not listed
@@ -98,6 +101,7 @@ Q_SIGNALS:
     void eventChanged(); // open event, its settings or the layout that follows them
     void finishedCountsChanged();
     void firstRowRequested();
+    void autoRankLayoutChanged(bool on);
 
 private:
     DataLibrary &m_data;
@@ -108,6 +112,7 @@ private:
     QStringList m_finishedCounts;
     QStringList m_addGameFinishedCounts;
     QString m_reportedOpenError;
+    bool m_autoRankLayout = false;
     std::unique_ptr<Entries> m_entries;
     std::unique_ptr<StartNumbers> m_startNumbers;
     std::unique_ptr<FinishedStatus> m_finishedStatus;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QList>
-#include <functional>
 #include <QMainWindow>
+#include <QTableView>
+
+#include <functional>
 
 class Competition;
 class ParticipantModel;
@@ -11,15 +13,39 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QMenu;
-class QTableView;
 struct Forms;
 struct ParticipantRow;
+
+// The participant grid: plain click, Ctrl-click and Shift-click ranges. A Shift-click
+// selects from the anchor, the row last made current without Shift (by mouse, keyboard or
+// a refresh), to the clicked row. Successive Shift-clicks all start at that anchor.
+class ParticipantGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit ParticipantGrid(QWidget *parent = nullptr);
+
+    int selectionAnchor() const { return m_anchorRow; }
+    int lastClickedRow() const { return m_lastClickedRow; }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+private:
+    void ExtendSelection();
+
+    Qt::KeyboardModifiers m_modifiers; // of the input being handled, none otherwise
+    int m_anchorRow = -1;
+    int m_lastClickedRow = -1;
+};
 
 // The main window: the event panel, the participant grid, the menus and the status bar.
 // It shows what the Competition holds and forwards every command to the core or to the
 // dialog that serves it.
-class TMainForm : public QMainWindow
-{
+class TMainForm : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -28,7 +54,7 @@ public:
 
     void FormCreate();
 
-    QTableView *grid() const { return m_grid; }
+    ParticipantGrid *grid() const { return m_grid; }
     ParticipantModel *participantModel() const { return m_model; }
     QListWidget *lbxTeams() const { return m_lbxTeams; }
     QListWidget *lbxTeamsAdd() const { return m_lbxTeamsAdd; }
@@ -67,14 +93,14 @@ private:
     void refreshCounts();
     void onParticipantsChanged();
     QAction *addAction(QMenu *menu, const QString &caption, const char *objectName,
-                       const std::function<void()> &handler);
+        const std::function<void()> &handler);
     void run(const std::function<void()> &handler);
     int charWidth() const;
 
     Forms &m_forms;
     Competition &m_competition;
     ParticipantModel *m_model = nullptr;
-    QTableView *m_grid = nullptr;
+    ParticipantGrid *m_grid = nullptr;
     QGroupBox *m_eventPanel = nullptr;
     QLabel *m_nameValue = nullptr;
     QLabel *m_methodValue = nullptr;

@@ -7,19 +7,28 @@
 
 namespace {
 
-struct ColumnInfo
-{
+struct ColumnInfo {
     const char *label;
     int width;
     bool number;
 };
 
 const ColumnInfo Columns[ParticipantModel::ColumnCount] = {
-    {"StartNr", 6, false},   {"Name", 23, false},       {"Hund", 20, false},
-    {"Verein", 22, false},   {"Rasse", 18, false},      {"Kategorie", 12, false},
-    {"Punkte", 8, true},     {"Zeit", 8, true},         {"Fertig", 6, false},
-    {"Gedruckt", 6, false},  {" ", 1, false},           {"Zusatz", 6, false},
-    {"Z-Punkte", 8, true},   {"Z-Zeit", 8, true},       {"Z-Fertig", 6, false},
+    {"StartNr", 6, false},
+    {"Name", 23, false},
+    {"Hund", 20, false},
+    {"Verein", 22, false},
+    {"Rasse", 18, false},
+    {"Kategorie", 12, false},
+    {"Punkte", 8, true},
+    {"Zeit", 8, true},
+    {"Fertig", 6, false},
+    {"Gedruckt", 6, false},
+    {" ", 1, false},
+    {"Zusatz", 6, false},
+    {"Z-Punkte", 8, true},
+    {"Z-Zeit", 8, true},
+    {"Z-Fertig", 6, false},
     {"Z-Gedruckt", 6, false},
 };
 
@@ -31,8 +40,7 @@ QColor ParticipantModel::silver()
 }
 
 ParticipantModel::ParticipantModel(Competition &competition, QObject *parent)
-    : QAbstractTableModel(parent)
-    , m_competition(competition)
+    : QAbstractTableModel(parent), m_competition(competition)
 {
 }
 
@@ -78,25 +86,44 @@ QVariant ParticipantModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     const ParticipantRow &p = m_competition.participants().at(index.row());
-    const auto number = [](double v) { return QLocale().toString(v, 'f', 2); };
+    const auto number = [](double v) {
+        return QLocale().toString(v, 'f', 2);
+    };
     switch (column) {
-    case StartNr: return p.StartNr;
-    case CalcFullName: return p.CalcFullName;
-    case Hund: return p.Hund;
-    case Verein: return p.Verein;
-    case Rasse: return p.Rasse;
-    case CalcKategorie: return p.CalcKategorie;
-    case CalcSumOfPoints: return number(p.CalcSumOfPoints);
-    case CalcSumOfTime: return number(p.CalcSumOfTime);
-    case CalcAbgeschlossen: return p.CalcAbgeschlossen;
-    case CalcGedruckt: return p.CalcGedruckt;
-    case Dummy: return QString();
-    case CalcZusatz: return p.CalcZusatz;
-    case CalcSumOfPointsAdd: return number(p.CalcSumOfPointsAdd);
-    case CalcSumOfTimeAdd: return number(p.CalcSumOfTimeAdd);
-    case CalcZusatzAbgeschlossen: return p.CalcZusatzAbgeschlossen;
-    case CalcZusatzGedruckt: return p.CalcZusatzGedruckt;
-    case ColumnCount: break;
+    case StartNr:
+        return p.StartNr;
+    case CalcFullName:
+        return p.CalcFullName;
+    case Hund:
+        return p.Hund;
+    case Verein:
+        return p.Verein;
+    case Rasse:
+        return p.Rasse;
+    case CalcKategorie:
+        return p.CalcKategorie;
+    case CalcSumOfPoints:
+        return number(p.CalcSumOfPoints);
+    case CalcSumOfTime:
+        return number(p.CalcSumOfTime);
+    case CalcAbgeschlossen:
+        return p.CalcAbgeschlossen;
+    case CalcGedruckt:
+        return p.CalcGedruckt;
+    case Dummy:
+        return QString();
+    case CalcZusatz:
+        return p.CalcZusatz;
+    case CalcSumOfPointsAdd:
+        return number(p.CalcSumOfPointsAdd);
+    case CalcSumOfTimeAdd:
+        return number(p.CalcSumOfTimeAdd);
+    case CalcZusatzAbgeschlossen:
+        return p.CalcZusatzAbgeschlossen;
+    case CalcZusatzGedruckt:
+        return p.CalcZusatzGedruckt;
+    case ColumnCount:
+        break;
     }
     return {};
 }
