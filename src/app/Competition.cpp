@@ -188,10 +188,11 @@ void Competition::CopyStartNumbersToTeams()
 
 void Competition::RefreshParticipants()
 {
+    QList<ParticipantRow> rows;
     if (m_data.databaseOpen())
-        m_participants = m_data.ParticipantList(CurrentAnlassNr());
-    else
-        m_participants.clear();
+        rows = m_data.ParticipantList(CurrentAnlassNr());
+    Q_EMIT participantsAboutToChange();
+    m_participants = std::move(rows);
     Q_EMIT participantsChanged();
 }
 
@@ -237,6 +238,7 @@ void Competition::DeleteEvent()
     }
     m_data.CloseDatabase();
     m_event.reset();
+    Q_EMIT participantsAboutToChange();
     m_participants.clear();
     m_finishedCounts.clear();
     m_addGameFinishedCounts.clear();

@@ -97,6 +97,8 @@ public:
     void reportOpenFailure();
 
 Q_SIGNALS:
+    // Before the participant list is replaced: the last moment its old rows can be read.
+    void participantsAboutToChange();
     void participantsChanged();
     void eventChanged(); // open event, its settings or the layout that follows them
     void finishedCountsChanged();

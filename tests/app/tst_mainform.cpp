@@ -225,6 +225,13 @@ private Q_SLOTS:
         click(g, 2);
         w.t.competition->RefreshParticipants();
         QCOMPARE(w.main()->currentRow(), 2);
+        // ... also when the new list puts it elsewhere (a new start number).
+        const int teamNr = w.main()->currentParticipant()->TeamNr;
+        w.t.db().exec(QStringLiteral("UPDATE TeamsProAnlass SET StartNr = 99 WHERE TeamNr = %1")
+                          .arg(teamNr));
+        w.t.competition->RefreshParticipants();
+        QCOMPARE(w.main()->currentParticipant()->TeamNr, teamNr);
+        QCOMPARE(w.main()->currentRow(), 5);
     }
 
     void createCancelAndEditThroughTheDialog()

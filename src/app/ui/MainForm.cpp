@@ -135,6 +135,12 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
     help->setMinimumWidth(qMax(150, help->sizeHint().width() + 4));
     statusBar()->addWidget(help);
 
+    connect(&m_competition, &Competition::participantsAboutToChange, this, [this] {
+        const ParticipantRow *current = currentParticipant();
+        m_refreshTeamNr = current ? current->TeamNr : -1;
+        m_refreshRow = currentRow();
+        m_model->beginReload();
+    });
     connect(
         &m_competition, &Competition::participantsChanged, this, &TMainForm::onParticipantsChanged);
     connect(&m_competition, &Competition::eventChanged, this, [this] {
@@ -477,13 +483,11 @@ void TMainForm::refreshCounts()
 
 void TMainForm::onParticipantsChanged()
 {
-    const ParticipantRow *before = currentParticipant();
-    const int teamNr = before ? before->TeamNr : -1;
-    const int oldRow = currentRow();
-    m_model->reload();
-    int row = m_competition.participantIndex(teamNr);
+    // The current participant stays current, wherever the new list puts it.
+    m_model->endReload();
+    int row = m_competition.participantIndex(m_refreshTeamNr);
     if (row < 0)
-        row = qMin(oldRow, m_model->rowCount() - 1);
+        row = qMin(m_refreshRow, m_model->rowCount() - 1);
     setCurrentRow(qMax(row, 0));
 }
 

@@ -100,6 +100,8 @@ private:
     Forms &m_forms;
     Competition &m_competition;
     ParticipantModel *m_model = nullptr;
+    int m_refreshTeamNr = -1; // the current participant while the list is replaced
+    int m_refreshRow = -1;
     ParticipantGrid *m_grid = nullptr;
     QGroupBox *m_eventPanel = nullptr;
     QLabel *m_nameValue = nullptr;

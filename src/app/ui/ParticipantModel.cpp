@@ -136,8 +136,3 @@ QVariant ParticipantModel::headerData(int section, Qt::Orientation orientation, 
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-void ParticipantModel::reload()
-{
-    beginResetModel();
-    endResetModel();
-}

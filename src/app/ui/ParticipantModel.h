@@ -43,7 +43,10 @@ public:
     // True when the row is drawn on silver: printed on the lists of its event.
     bool isGreyed(int row) const;
 
-    void reload(); // after the participant list changed
+    // Around a replacement of the participant list, so that views never read a row of
+    // the new list as one of the old.
+    void beginReload() { beginResetModel(); }
+    void endReload() { endResetModel(); }
 
 private:
     Competition &m_competition;
