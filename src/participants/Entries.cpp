@@ -6,8 +6,7 @@
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
 
-Entries::Entries(Competition &competition)
-    : m_competition(competition)
+Entries::Entries(Competition &competition) : m_competition(competition)
 {
 }
 
@@ -15,7 +14,7 @@ int Entries::nextStartNr(int anlassNr)
 {
     // NextStartNr of the data module, for the event given rather than the open one.
     Statement s(m_competition.data().db(),
-                QStringLiteral("SELECT max(StartNr) FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
+        QStringLiteral("SELECT max(StartNr) FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", anlassNr);
     return (s.next() ? int(s.integer(0)) : 0) + 1;
 }
@@ -62,7 +61,8 @@ void Entries::enter(int anlassNr, int teamNr, bool isGroup, int groupNr)
     // number gets one here, and keeps it.
     if (team->StartNr == 0) {
         team->StartNr = groupStartNr != 0 ? groupStartNr : nextStartNr(anlassNr);
-        Statement update(db, QStringLiteral("UPDATE Team SET StartNr = :StartNr WHERE TeamNr = :TeamNr"));
+        Statement update(
+            db, QStringLiteral("UPDATE Team SET StartNr = :StartNr WHERE TeamNr = :TeamNr"));
         update.bind("StartNr", team->StartNr).bind("TeamNr", teamNr);
         update.exec();
     }
@@ -80,16 +80,18 @@ void Entries::enter(int anlassNr, int teamNr, bool isGroup, int groupNr)
 
     // One empty row per active post; a row that exists already (a member entered before
     // or through its group) is kept as it is.
-    Statement rows(db, isGroup
-                       ? QStringList{QStringLiteral("INSERT OR IGNORE INTO Parcours (AnlassNr, PostenNr, TeamNr)"),
-                                     QStringLiteral("SELECT :AnlassNr, p.PostenNr, g.TeamNr"),
-                                     QStringLiteral("FROM Posten p, TeamsProGruppe g"),
-                                     QStringLiteral("WHERE p.Aktiv <> 0 AND g.GruppenNr = :TeamNr"),
-                                     QStringLiteral("ORDER BY p.PostenNr, g.TeamNr")}
-                       : QStringList{QStringLiteral("INSERT OR IGNORE INTO Parcours (AnlassNr, PostenNr, TeamNr)"),
-                                     QStringLiteral("SELECT :AnlassNr, p.PostenNr, :TeamNr"),
-                                     QStringLiteral("FROM Posten p WHERE p.Aktiv <> 0"),
-                                     QStringLiteral("ORDER BY p.PostenNr")});
+    Statement rows(db,
+        isGroup ? QStringList {QStringLiteral(
+                                   "INSERT OR IGNORE INTO Parcours (AnlassNr, PostenNr, TeamNr)"),
+            QStringLiteral("SELECT :AnlassNr, p.PostenNr, g.TeamNr"),
+            QStringLiteral("FROM Posten p, TeamsProGruppe g"),
+            QStringLiteral("WHERE p.Aktiv <> 0 AND g.GruppenNr = :TeamNr"),
+            QStringLiteral("ORDER BY p.PostenNr, g.TeamNr")}
+                : QStringList {
+                    QStringLiteral("INSERT OR IGNORE INTO Parcours (AnlassNr, PostenNr, TeamNr)"),
+                    QStringLiteral("SELECT :AnlassNr, p.PostenNr, :TeamNr"),
+                    QStringLiteral("FROM Posten p WHERE p.Aktiv <> 0"),
+                    QStringLiteral("ORDER BY p.PostenNr")});
     rows.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
     rows.exec();
 }
@@ -97,16 +99,20 @@ void Entries::enter(int anlassNr, int teamNr, bool isGroup, int groupNr)
 void Entries::removeEntry(int anlassNr, int teamNr)
 {
     Database &db = m_competition.data().db();
-    Statement own(db, QStringLiteral("DELETE FROM Parcours WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
+    Statement own(
+        db, QStringLiteral("DELETE FROM Parcours WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
     own.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
     own.exec();
-    Statement members(db, QStringList{
-        QStringLiteral("DELETE FROM Parcours WHERE AnlassNr = :AnlassNr AND TeamNr IN"),
-        QStringLiteral("  (SELECT TeamNr FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr AND GroupNr = :TeamNr)")});
+    Statement members(db,
+        QStringList {
+            QStringLiteral("DELETE FROM Parcours WHERE AnlassNr = :AnlassNr AND TeamNr IN"),
+            QStringLiteral("  (SELECT TeamNr FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr AND "
+                           "GroupNr = :TeamNr)")});
     members.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
     members.exec();
-    Statement entries(db, QStringLiteral("DELETE FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr "
-                                         "AND (GroupNr = :TeamNr OR TeamNr = :TeamNr)"));
+    Statement entries(db,
+        QStringLiteral("DELETE FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr "
+                       "AND (GroupNr = :TeamNr OR TeamNr = :TeamNr)"));
     entries.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
     entries.exec();
 }
@@ -117,7 +123,7 @@ void Entries::RemoveEntry(int teamNr)
     const std::optional<TeamRow> team = data.ReadTeam(teamNr);
     const QString name = team ? DataLibrary::CalcFullName(team->Name, team->Vorname) : QString();
     if (!m_competition.ui().askYesNo(QStringLiteral("Wollen Sie den Eintrag [") + name
-                                     + QStringLiteral("] wirklich löschen?")))
+            + QStringLiteral("] wirklich löschen?")))
         return;
     const int anlassNr = m_competition.CurrentAnlassNr();
     if (!data.ReadEntry(anlassNr, teamNr))
@@ -132,7 +138,8 @@ void Entries::RemoveEntry(int teamNr)
 
 void Entries::RemoveSelectedEntries(const QList<int> &teamNrs)
 {
-    if (!m_competition.ui().askYesNo(QStringLiteral("Wollen Sie die selektierten Einträge wirklich löschen?")))
+    if (!m_competition.ui().askYesNo(
+            QStringLiteral("Wollen Sie die selektierten Einträge wirklich löschen?")))
         return;
     const int anlassNr = m_competition.CurrentAnlassNr();
     {

@@ -9,8 +9,7 @@
 
 #include <random>
 
-StartNumbers::StartNumbers(Competition &competition)
-    : m_competition(competition)
+StartNumbers::StartNumbers(Competition &competition) : m_competition(competition)
 {
 }
 
@@ -28,14 +27,16 @@ void StartNumbers::ClearStartNumbers()
 {
     Database &db = m_competition.data().db();
     Transaction transaction(db);
-    Statement teams(db, QStringList{
-        QStringLiteral("UPDATE Team SET StartNr = 0"),
-        QStringLiteral("WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr)")});
+    Statement teams(db,
+        QStringList {QStringLiteral("UPDATE Team SET StartNr = 0"),
+            QStringLiteral(
+                "WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr)")});
     teams.bind("AnlassNr", m_competition.CurrentAnlassNr());
     teams.exec();
     // Every entry of the event, also one whose team has vanished: a number left there
     // would push the next free number up.
-    Statement entries(db, QStringLiteral("UPDATE TeamsProAnlass SET StartNr = 0 WHERE AnlassNr = :AnlassNr"));
+    Statement entries(
+        db, QStringLiteral("UPDATE TeamsProAnlass SET StartNr = 0 WHERE AnlassNr = :AnlassNr"));
     entries.bind("AnlassNr", m_competition.CurrentAnlassNr());
     entries.exec();
     transaction.commit();
@@ -43,7 +44,8 @@ void StartNumbers::ClearStartNumbers()
 
 void StartNumbers::ResetRandomNumbers()
 {
-    m_competition.data().db().exec(QStringLiteral("UPDATE Team SET RandomNum = 0 WHERE RandomNum <> 0"));
+    m_competition.data().db().exec(
+        QStringLiteral("UPDATE Team SET RandomNum = 0 WHERE RandomNum <> 0"));
 }
 
 void StartNumbers::DrawRandomNumbers()
@@ -53,8 +55,10 @@ void StartNumbers::DrawRandomNumbers()
     std::mt19937 generator(seed());
     std::uniform_int_distribution<int> draw(0, 19999);
     Transaction transaction(db);
-    Statement update(db, QStringLiteral("UPDATE Team SET RandomNum = :RandomNum WHERE TeamNr = :TeamNr"));
-    for (const OverviewRow &row : TeamLists::EventParticipants(db, m_competition.CurrentAnlassNr())) {
+    Statement update(
+        db, QStringLiteral("UPDATE Team SET RandomNum = :RandomNum WHERE TeamNr = :TeamNr"));
+    for (const OverviewRow &row :
+        TeamLists::EventParticipants(db, m_competition.CurrentAnlassNr())) {
         update.reset();
         update.bind("RandomNum", draw(generator)).bind("TeamNr", row.TeamNr);
         update.exec();
@@ -70,7 +74,7 @@ int StartNumbers::nextStartNr()
 void StartNumbers::setStandingNumber(int teamNr, int startNr)
 {
     Statement s(m_competition.data().db(),
-                QStringLiteral("UPDATE Team SET StartNr = :StartNr WHERE TeamNr = :TeamNr"));
+        QStringLiteral("UPDATE Team SET StartNr = :StartNr WHERE TeamNr = :TeamNr"));
     s.bind("StartNr", startNr).bind("TeamNr", teamNr);
     s.exec();
 }
@@ -78,16 +82,19 @@ void StartNumbers::setStandingNumber(int teamNr, int startNr)
 void StartNumbers::SetEntryStartNr(int teamNr, int startNr)
 {
     Statement s(m_competition.data().db(),
-                QStringLiteral("UPDATE TeamsProAnlass SET StartNr = :StartNr "
-                               "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
-    s.bind("StartNr", startNr).bind("AnlassNr", m_competition.CurrentAnlassNr()).bind("TeamNr", teamNr);
+        QStringLiteral("UPDATE TeamsProAnlass SET StartNr = :StartNr "
+                       "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
+    s.bind("StartNr", startNr)
+        .bind("AnlassNr", m_competition.CurrentAnlassNr())
+        .bind("TeamNr", teamNr);
     s.exec();
 }
 
-bool StartNumbers::NewStartNumbers()
+bool StartNumbers::NewStrNrBtnClick()
 {
-    if (!m_competition.ui().askYesNo(QStringLiteral(
-            "Wollen Sie wirklich die Startnummern aller Teams und Gruppen dieses Anlasses neu vergeben?")))
+    if (!m_competition.ui().askYesNo(
+            QStringLiteral("Wollen Sie wirklich die Startnummern aller Teams und Gruppen dieses "
+                           "Anlasses neu vergeben?")))
         return false;
     BusyCursor busy(m_competition.ui());
     Database &db = m_competition.data().db();
@@ -95,12 +102,15 @@ bool StartNumbers::NewStartNumbers()
         Transaction transaction(db);
         ClearStartNumbers();
         DrawRandomNumbers();
-        Statement members(db, QStringList{
-            QStringLiteral("SELECT g.TeamNr FROM TeamsProGruppe g JOIN Team t ON t.TeamNr = g.TeamNr"),
-            QStringLiteral("WHERE g.GruppenNr = :GruppenNr ORDER BY g.TeamNr")});
+        Statement members(db,
+            QStringList {
+                QStringLiteral(
+                    "SELECT g.TeamNr FROM TeamsProGruppe g JOIN Team t ON t.TeamNr = g.TeamNr"),
+                QStringLiteral("WHERE g.GruppenNr = :GruppenNr ORDER BY g.TeamNr")});
         // Members entered in the event are listed among the teams and first get numbers of
         // their own; their group's pass then gives them its number instead.
-        for (const OverviewRow &row : TeamLists::EventParticipants(db, m_competition.CurrentAnlassNr())) {
+        for (const OverviewRow &row :
+            TeamLists::EventParticipants(db, m_competition.CurrentAnlassNr())) {
             if (!row.isTeam() && !row.isGroup())
                 continue;
             const int n = nextStartNr();

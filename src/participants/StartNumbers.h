@@ -4,8 +4,7 @@ class Competition;
 
 // Clearing and drawing the start numbers of the open event. Each command changes the
 // event as one whole: an error leaves every number as it was.
-class StartNumbers
-{
+class StartNumbers {
 public:
     explicit StartNumbers(Competition &competition);
 
@@ -19,7 +18,7 @@ public:
     void DrawRandomNumbers();
     // "Neue Startnummern vergeben": asks, then numbers the teams 1, 2, 3 ... in a random
     // order, then the groups, each group's members sharing its number. False on No.
-    bool NewStartNumbers();
+    bool NewStrNrBtnClick();
 
     // Sets the start number of the participant's entry in the open event, if it has one.
     void SetEntryStartNr(int teamNr, int startNr);

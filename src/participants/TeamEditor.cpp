@@ -9,8 +9,7 @@
 #include "participants/StartNumbers.h"
 #include "reports/Scorecards.h"
 
-TeamEditor::TeamEditor(Competition &competition)
-    : m_competition(competition)
+TeamEditor::TeamEditor(Competition &competition) : m_competition(competition)
 {
 }
 
@@ -103,7 +102,8 @@ TeamEditor::SaveResult TeamEditor::Save(TeamInput &input)
         Transaction transaction(data.db());
         data.SaveTeam(row);
         if (entering)
-            m_competition.entries().EnterParticipant(m_competition.CurrentAnlassNr(), row.TeamNr, false, 0);
+            m_competition.entries().EnterParticipant(
+                m_competition.CurrentAnlassNr(), row.TeamNr, false, 0);
         else
             m_competition.startNumbers().SetEntryStartNr(row.TeamNr, row.StartNr);
         transaction.commit();
@@ -121,8 +121,9 @@ TeamEditor::SaveResult TeamEditor::Save(TeamInput &input)
 QStringList TeamEditor::distinctValues(const char *column)
 {
     const QString c = QLatin1String(column);
-    Statement s(m_competition.data().db(), QStringLiteral("select ") + c + QStringLiteral(" from Team group by ")
-                                               + c + QStringLiteral(" order by ") + c);
+    Statement s(m_competition.data().db(),
+        QStringLiteral("select ") + c + QStringLiteral(" from Team group by ") + c
+            + QStringLiteral(" order by ") + c);
     QStringList values;
     while (s.next())
         values << s.text(0);

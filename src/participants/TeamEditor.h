@@ -9,8 +9,7 @@
 class Competition;
 
 // What the operator typed into the team dialog.
-struct TeamInput
-{
+struct TeamInput {
     QString StartNr;
     QString Name;
     QString Vorname;
@@ -24,13 +23,12 @@ struct TeamInput
 
 // The team dialog without its widgets: the pending record of a team or group, its
 // validation, and saving in and outside entry mode.
-class TeamEditor
-{
+class TeamEditor {
 public:
     enum class SaveResult {
         Refused, // input incomplete or wrong; the operator has been told, the record stays pending
         Entered, // saved and entered in entry mode; a fresh record is pending
-        Saved    // saved outside entry mode; the dialog closes with OK
+        Saved // saved outside entry mode; the dialog closes with OK
     };
 
     explicit TeamEditor(Competition &competition);

@@ -1,0 +1,137 @@
+#include "participants/Groups.h"
+
+#include "app/Competition.h"
+#include "app/UserInterface.h"
+#include "data/DataLibrary.h"
+#include "engine/Statement.h"
+#include "engine/Transaction.h"
+#include "participants/Entries.h"
+#include "participants/TeamLists.h"
+#include "reports/Scorecards.h"
+
+#include <algorithm>
+
+Groups::Groups(Competition &competition) : m_competition(competition)
+{
+}
+
+QList<GroupItem> Groups::LoadGroups(int groupNr)
+{
+    QStringList sql {QStringLiteral("SELECT TeamNr, Name FROM Team WHERE Typ = 2")};
+    if (groupNr != 0)
+        sql << QStringLiteral("  AND TeamNr = :TeamNr");
+    Statement s(m_competition.data().db(), sql);
+    if (groupNr != 0)
+        s.bind("TeamNr", groupNr);
+    QList<GroupItem> groups;
+    while (s.next())
+        groups.append({int(s.integer("TeamNr")), s.text("Name")});
+    std::sort(groups.begin(), groups.end(), [](const GroupItem &a, const GroupItem &b) {
+        const int c = TeamLists::compareNames(a.Name, b.Name);
+        return c != 0 ? c < 0 : a.TeamNr < b.TeamNr;
+    });
+    return groups;
+}
+
+QList<MemberItem> Groups::LoadMembers(int groupNr)
+{
+    // A membership whose team has gone is still listed, so that it can be removed.
+    Statement s(m_competition.data().db(),
+        QStringList {QStringLiteral("SELECT g.TeamNr, t.Name, t.Vorname, t.Hund"),
+            QStringLiteral("FROM TeamsProGruppe g LEFT JOIN Team t ON t.TeamNr = g.TeamNr"),
+            QStringLiteral("WHERE g.GruppenNr = :GruppenNr ORDER BY g.TeamNr")});
+    s.bind("GruppenNr", groupNr);
+    QList<MemberItem> members;
+    while (s.next()) {
+        members.append({int(s.integer("TeamNr")),
+            DataLibrary::CalcFullName(s.text("Name"), s.text("Vorname")) + QStringLiteral(" mit ")
+                + s.text("Hund")});
+    }
+    return members;
+}
+
+QList<int> Groups::MemberNrs(int groupNr)
+{
+    QList<int> numbers;
+    for (const MemberItem &m : LoadMembers(groupNr))
+        numbers << m.TeamNr;
+    return numbers;
+}
+
+void Groups::AddMemberships(int groupNr, const QStringList &selectionList)
+{
+    Database &db = m_competition.data().db();
+    Transaction transaction(db);
+    Statement add(db,
+        QStringLiteral("INSERT OR IGNORE INTO TeamsProGruppe (GruppenNr, TeamNr) "
+                       "VALUES (:GruppenNr, :TeamNr)"));
+    for (const QString &text : selectionList) {
+        bool ok = false;
+        const int teamNr = text.toInt(&ok);
+        if (!ok || teamNr <= 0)
+            continue;
+        add.reset();
+        add.bind("GruppenNr", groupNr).bind("TeamNr", teamNr);
+        add.exec();
+    }
+    transaction.commit();
+}
+
+bool Groups::RemoveMember(int groupNr, int teamNr)
+{
+    if (teamNr <= 0)
+        return false;
+    if (!m_competition.ui().askYesNo(
+            QStringLiteral("Wollen Sie dieses Team wirklich aus der Gruppe entfernen?")))
+        return false;
+    Statement s(m_competition.data().db(),
+        QStringLiteral(
+            "DELETE FROM TeamsProGruppe WHERE GruppenNr = :GruppenNr AND TeamNr = :TeamNr"));
+    s.bind("GruppenNr", groupNr).bind("TeamNr", teamNr);
+    s.exec();
+    return true;
+}
+
+bool Groups::DeleteGroup(int groupNr)
+{
+    DataLibrary &data = m_competition.data();
+    const std::optional<TeamRow> group = data.ReadTeam(groupNr);
+    if (!group || group->Typ != 2)
+        return false;
+    UserInterface &ui = m_competition.ui();
+    if (!ui.askYesNo(QStringLiteral("Wollen Sie die Gruppe ") + group->Name
+            + QStringLiteral(" wirklich löschen?")))
+        return false;
+    // An entered group is deleted only with its entries, from the event: otherwise its
+    // members' entries would count as finished for a participant nobody can see.
+    QString usage;
+    if (data.IsTeamInUse(groupNr, usage)) {
+        ui.information(
+            QStringLiteral("%1 wird noch in %2 verwendet und kann nicht gelöscht werden.")
+                .arg(group->Name, usage));
+        return false;
+    }
+    Transaction transaction(data.db());
+    Statement members(
+        data.db(), QStringLiteral("DELETE FROM TeamsProGruppe WHERE GruppenNr = :TeamNr"));
+    members.bind("TeamNr", groupNr);
+    members.exec();
+    Statement team(data.db(), QStringLiteral("DELETE FROM Team WHERE TeamNr = :TeamNr"));
+    team.bind("TeamNr", groupNr);
+    team.exec();
+    transaction.commit();
+    return true;
+}
+
+void Groups::EnterNewGroup(int groupNr)
+{
+    m_competition.entries().EnterParticipant(m_competition.CurrentAnlassNr(), groupNr, true, 0);
+}
+
+void Groups::EnterGroup(int groupNr, bool printOnSave)
+{
+    m_competition.entries().EnterGroup(
+        m_competition.CurrentAnlassNr(), groupNr, MemberNrs(groupNr));
+    if (printOnSave)
+        m_competition.scorecards().OutputScorecards(true, groupNr);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class Competition;
+
+// One line of the group list; the number, not the name, says which group it is.
+struct GroupItem {
+    int TeamNr = 0;
+    QString Name;
+};
+
+// One line of a group's member list: "Name Vorname mit Hund".
+struct MemberItem {
+    int TeamNr = 0;
+    QString text;
+};
+
+// The group dialog without its widgets: groups, their members, and entering a group
+// with its members into the open event.
+class Groups {
+public:
+    explicit Groups(Competition &competition);
+
+    // Every group by name, or only group groupNr when it is not 0.
+    QList<GroupItem> LoadGroups(int groupNr = 0);
+    // In membership order, which is the order "Einfügen" enters them in.
+    QList<MemberItem> LoadMembers(int groupNr);
+    QList<int> MemberNrs(int groupNr);
+
+    // The team numbers of a selection (decimal texts), each added once, as one change.
+    void AddMemberships(int groupNr, const QStringList &selectionList);
+    // After the operator's Yes; entries and results in events stay.
+    bool RemoveMember(int groupNr, int teamNr);
+    // After the operator's Yes, unless the group is entered in an event: its memberships
+    // and its row.
+    bool DeleteGroup(int groupNr);
+
+    // A group just created goes into the open event at once, still without members.
+    void EnterNewGroup(int groupNr);
+    // "Einfügen": the group and each member not entered yet, then its scorecards.
+    void EnterGroup(int groupNr, bool printOnSave);
+
+private:
+    Competition &m_competition;
+};
