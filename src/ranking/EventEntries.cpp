@@ -5,7 +5,8 @@
 
 EventEntries::EventEntries(DataLibrary &data, int anlassNr)
 {
-    Statement s(data.db(), QStringLiteral("SELECT * FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
+    Statement s(
+        data.db(), QStringLiteral("SELECT * FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", anlassNr);
     while (s.next()) {
         EntryRow r;
@@ -28,8 +29,8 @@ const EntryRow *EventEntries::find(int teamNr) const
     return it == m_entries.constEnd() ? nullptr : &it.value();
 }
 
-bool EventEntries::finishedFlag(const EntryRow *entry, const EntryRow *groupEntry,
-                                bool additionalGame)
+bool EventEntries::finishedFlag(
+    const EntryRow *entry, const EntryRow *groupEntry, bool additionalGame)
 {
     if (!entry)
         return false;
@@ -42,8 +43,8 @@ bool EventEntries::finishedFlag(const EntryRow *entry, const EntryRow *groupEntr
 bool EventEntries::isFinished(int teamNr, bool additionalGame) const
 {
     const EntryRow *entry = find(teamNr);
-    return finishedFlag(entry, entry && entry->GroupNr != 0 ? find(entry->GroupNr) : nullptr,
-                        additionalGame);
+    return finishedFlag(
+        entry, entry && entry->GroupNr != 0 ? find(entry->GroupNr) : nullptr, additionalGame);
 }
 
 int EventEntries::groupNrOf(int teamNr) const

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "data/Rows.h"
+
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -7,12 +10,12 @@
 #include <memory>
 
 class DataLibrary;
+class EventEntries;
 class Statement;
 
 // A row of the ordered view of Rang, with the printed and finished flags of the
 // participant's own entry in the open event (false when it has none).
-struct RankOrderRow
-{
+struct RankOrderRow {
     int Rang = 0;
     int TeamNr = 0;
     double Zeit = 0;
@@ -26,18 +29,18 @@ struct RankOrderRow
 
 // Orders the rank table by the open event's rank method and writes the rank numbers:
 // competition ranking (1, 1, 3), 999 for participants that have not finished, and nothing
-// for rows that automatic mode passes over because they are printed already.
-class RankNumbering
-{
+// for rows that automatic mode passes over because they are printed already. A rank of 0
+// in Rang is the empty rank: the column cannot hold NULL.
+class RankNumbering {
 public:
     static constexpr int NotFinished = 999;
 
-    explicit RankNumbering(DataLibrary &data);
+    RankNumbering(DataLibrary &data, const EventRow &event);
     ~RankNumbering();
 
-    // The statement of the ordered view; the sort codes are those of the open event.
-    static QStringList RankOrderLines(int katNr, const QString &method, int punkteSort,
-                                      int zeitSort);
+    // The statement of the ordered view.
+    static QStringList RankOrderLines(
+        int katNr, const QString &method, int punkteSort, int zeitSort);
     // Reads the ordered view into orderedRows() and puts the walk on its first row.
     void OpenRankOrder(int katNr, const QString &method);
     const QList<RankOrderRow> &orderedRows() const { return m_rows; }
@@ -52,15 +55,17 @@ public:
     int RankCounter() const { return m_rankCounter; }
 
 private:
-    void openRankOrder(int katNr, const QString &method, int punkteSort, int zeitSort);
     bool atEnd() const { return m_pos >= m_rows.size(); }
     bool ties(const RankOrderRow &row, double p, double z) const;
-    void giveNextRank(const RankOrderRow &row);
+    const EventEntries &entries();
 
     DataLibrary &m_data;
+    EventRow m_event;
     QString m_method;
     QList<RankOrderRow> m_rows;
+    QHash<int, qsizetype> m_rowOf; // TeamNr -> index in m_rows
     qsizetype m_pos = 0;
     int m_rankCounter = 1;
+    std::unique_ptr<EventEntries> m_entries;
     std::unique_ptr<Statement> m_setRank;
 };

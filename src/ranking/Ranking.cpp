@@ -1,18 +1,214 @@
 #include "ranking/Ranking.h"
 
 #include "app/Competition.h"
+#include "app/Guard.h"
+#include "app/UserInterface.h"
+#include "data/DataLibrary.h"
+#include "engine/DatabaseError.h"
+#include "engine/Statement.h"
+#include "ranking/RankTable.h"
+#include "reports/RankListReport.h"
+
+#include <QCollator>
+
+#include <algorithm>
+
+namespace {
+
+const QString ConfirmPrinted = QStringLiteral(
+    "Wenn die Ranglist in Ordnung ist, dann klicken Sie auf [OK], um die Teams als gedruckt zu "
+    "markieren.\nWenn Sie noch Korrekturen vornehmen wollen, dass klicken Sie auf [Abbrechen].");
+
+const QString LoseOverview = QStringLiteral(
+    "So werden Sie allerdings die Übersicht darüber verlieren, wer schon auf einer Rangliste "
+    "ist und wer nicht.");
+
+} // namespace
 
 Ranking::Ranking(Competition &competition)
-    : m_competition(competition)
+    : m_competition(competition), m_report(std::make_unique<RankListReport>(competition))
 {
 }
 
-void Ranking::RefreshFinishedCounts(bool) { }
+Ranking::~Ranking() = default;
 
-void Ranking::RefreshAddGameFinishedCounts(bool) { }
+RankListChoice Ranking::FillCategoryChoice()
+{
+    struct Item {
+        QString text;
+        int katNr;
+    };
+    QList<Item> items;
+    for (const CategoryRow &c : m_competition.data().Categories())
+        items.append({c.KatBez, c.KatNr});
+    items.append({allCategoriesText(), 0});
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(items.begin(), items.end(),
+        [&collator](const Item &a, const Item &b) { return collator.compare(a.text, b.text) < 0; });
+    RankListChoice choice;
+    for (const Item &item : items) {
+        choice.categoryItems << item.text;
+        choice.categoryNumbers << item.katNr;
+    }
+    choice.categoryIndex = int(choice.categoryItems.indexOf(allCategoriesText()));
+    choice.kindEnabled = m_competition.hasAddGame();
+    return choice;
+}
 
-void Ranking::RunRankList(bool, bool, bool) { }
+int Ranking::categoryNumber(const RankListChoice &choice)
+{
+    if (choice.categoryIndex < 0 || choice.categoryIndex >= choice.categoryNumbers.size())
+        return 0;
+    return choice.categoryNumbers.at(choice.categoryIndex);
+}
 
-void Ranking::ResetItemClick() { }
+void Ranking::RunRankList(bool print, bool additionalGame, bool groupList)
+{
+    guarded(m_competition.ui(), [&] { runRankList(print, additionalGame, groupList); });
+}
 
-void Ranking::ResetAddItemClick() { }
+void Ranking::runRankList(bool print, bool additionalGame, bool groupList)
+{
+    if (!m_competition.event())
+        return;
+    const EventRow event = *m_competition.event();
+    UserInterface &ui = m_competition.ui();
+    DataLibrary &data = m_competition.data();
+
+    RankListChoice choice = FillCategoryChoice();
+    choice.kind = additionalGame ? RankListReport::AddGame : RankListReport::Normal;
+    if (!ui.chooseRankList(choice))
+        return;
+    BusyCursor busy(ui);
+    const int katNr = categoryNumber(choice);
+    const int kind = choice.kind;
+
+    RankTable table(data, event);
+    switch (kind) {
+    case RankListReport::AddGame:
+        table.FillAddGameRankTable(katNr);
+        break;
+    case RankListReport::Both:
+        table.FillRankTable(katNr, false);
+        table.MergeAddGameTotals(katNr);
+        break;
+    default:
+        if (groupList)
+            table.FillGroupRankTable(katNr, true);
+        else
+            table.FillRankTable(katNr, true);
+        break;
+    }
+    m_report->PrepareRankList(katNr, kind, groupList);
+    busy.restore();
+    if (print)
+        ui.printReport(m_report->document(), true);
+    else
+        ui.previewReport(m_report->document());
+
+    if (event.AutoRangBerechnung && ui.askOkCancel(ConfirmPrinted)) {
+        BusyCursor marking(ui);
+        m_report->PrepareRankList(katNr, kind, groupList);
+        // The flag is that of the list's game: an additional-game list marked as printed in
+        // the main game would hide its participants from the main game's next list and show
+        // them again on the next additional-game list. A combined list, which requires both,
+        // follows the command.
+        const bool markAddGame =
+            kind == RankListReport::Both ? additionalGame : kind == RankListReport::AddGame;
+        m_report->MarkListedPrinted(markAddGame);
+        m_competition.RefreshParticipants();
+    }
+    RefreshFinishedCounts(event.AutoRangBerechnung);
+    RefreshAddGameFinishedCounts(event.AutoRangBerechnung && event.Zusatzspiel);
+}
+
+void Ranking::RefreshFinishedCounts(bool show)
+{
+    refreshCounts(show, false);
+}
+
+void Ranking::RefreshAddGameFinishedCounts(bool show)
+{
+    refreshCounts(show, true);
+}
+
+void Ranking::refreshCounts(bool show, bool additionalGame)
+{
+    const auto publish = [&](const QStringList &lines) {
+        if (additionalGame)
+            m_competition.setAddGameFinishedCounts(lines);
+        else
+            m_competition.setFinishedCounts(lines);
+    };
+    QStringList lines;
+    publish(lines);
+    if (!show)
+        return;
+    try {
+        DataLibrary &data = m_competition.data();
+        const int anlassNr = m_competition.CurrentAnlassNr();
+        for (const CategoryRow &category : data.Categories()) {
+            const int count = data.NumberOfTeams(anlassNr, category.KatNr, additionalGame);
+            lines << QString::number(count) + QStringLiteral(" : ") + category.KatBez;
+            publish(lines);
+            // A run that went through has rebuilt both lists itself.
+            if (ProposeRankList(count, category.KatBez, additionalGame))
+                return;
+        }
+    } catch (const DatabaseError &) {
+        // Counting is a side show of the action that changed the flags: an error here ends
+        // the pass quietly with the lines found so far.
+    }
+}
+
+bool Ranking::ProposeRankList(int count, const QString &katBez, bool additionalGame)
+{
+    if (!m_competition.mainWindowShown || !m_competition.event())
+        return false;
+    if (m_competition.event()->RangBerNachTeams > count)
+        return false;
+    const QString question = QStringLiteral("Es ist Zeit für die ") + katBez
+        + (additionalGame
+                ? QStringLiteral(" - Rangliste vom Zusatzspiel. Wollen Sie sie ausdrucken?")
+                : QStringLiteral(" - Rangliste. Wollen Sie sie ausdrucken?"));
+    if (!m_competition.ui().askYesNo(question))
+        return false;
+    runRankList(false, additionalGame, false);
+    return true;
+}
+
+void Ranking::ResetItemClick()
+{
+    guarded(m_competition.ui(), [&] { resetPrinted(false); });
+}
+
+void Ranking::ResetAddItemClick()
+{
+    guarded(m_competition.ui(), [&] { resetPrinted(true); });
+}
+
+void Ranking::resetPrinted(bool additionalGame)
+{
+    const QString question = additionalGame
+        ? QStringLiteral("Wollen Sie wirklich alle Teams des Zusatzanlasses, die auf einer "
+                         "Rangliste gedruckt wurden, als ungedruckt markieren?")
+        : QStringLiteral("Wollen Sie wirklich alle Teams dieses Anlasses, die auf einer "
+                         "Rangliste gedruckt wurden, als ungedruckt markieren?");
+    if (!m_competition.ui().askYesNo(question + QLatin1Char('\n') + LoseOverview))
+        return;
+    BusyCursor busy(m_competition.ui());
+    Statement s(m_competition.data().db(),
+        additionalGame ? QStringLiteral("UPDATE TeamsProAnlass SET ZusatzRangBerechnet = 0 "
+                                        "WHERE AnlassNr = :AnlassNr")
+                       : QStringLiteral("UPDATE TeamsProAnlass SET RangBerechnet = 0 "
+                                        "WHERE AnlassNr = :AnlassNr"));
+    s.bind("AnlassNr", m_competition.CurrentAnlassNr());
+    s.exec();
+    m_competition.RefreshParticipants();
+    const bool autoRank = m_competition.hasAutoRank();
+    if (additionalGame)
+        RefreshAddGameFinishedCounts(autoRank && m_competition.hasAddGame());
+    else
+        RefreshFinishedCounts(autoRank);
+}
