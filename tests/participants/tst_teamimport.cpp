@@ -1,8 +1,13 @@
 #include "engine/DatabaseError.h"
 #include "engine/Statement.h"
 #include "participants/TeamImport.h"
+#include "participants/ui/TeamImportDialog.h"
 #include "support/TestDatabase.h"
 
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -250,7 +255,61 @@ private Q_SLOTS:
         QVERIFY(import.fileError().startsWith(QStringLiteral("Die Datei ")));
         QVERIFY(import.hasErrors());
     }
+
+    void dialogPreviewsAndImports()
+    {
+        TestDatabase t;
+        const int kat = t.addCategory(QStringLiteral("Senioren"));
+        t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat);
+        const QString path = t.programDir() + QStringLiteral("/anmeldungen.csv");
+        const auto writeFile = [&](const QByteArray &content) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(content);
+        };
+        writeFile("Name;Vorname;Verein;Hund;Rasse;Kategorie\n"
+                  "Muster;Anna;;Rex;Pudel;Senioren\n"
+                  "Neu;Ben;;Fido;Mops;Welpen\n");
+
+        TeamImportDialog dialog(*t.competition, nullptr);
+        TeamImportDialog::setNextFileName(QString()); // the file dialog cancelled
+        QVERIFY(!dialog.execute());
+        dialog.loadFile(path);
+        auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("PreviewTable"));
+        auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("OKBtn"));
+        QVERIFY(table && ok);
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->item(0, 1)->text(), QStringLiteral("übersprungen"));
+        QCOMPARE(table->item(1, 0)->text(), QStringLiteral("3"));
+        QCOMPARE(table->item(1, 1)->text(), QStringLiteral("Fehler"));
+        QCOMPARE(
+            table->item(1, 10)->text(), QStringLiteral("die Kategorie „Welpen“ gibt es nicht"));
+        QVERIFY(!ok->isEnabled());
+        if (qEnvironmentVariableIsSet("VELUNDA_SCREENSHOT")) {
+            dialog.show();
+            dialog.grab().save(qEnvironmentVariable("VELUNDA_SCREENSHOT"));
+        }
+        dialog.accept(); // refused while a line is in error
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Team")), 1);
+
+        // Mended in the spreadsheet and read again.
+        writeFile("Name;Vorname;Verein;Hund;Rasse;Kategorie\n"
+                  "Muster;Anna;;Rex;Pudel;Senioren\n"
+                  "Neu;Ben;;Fido;Mops;Senioren\n");
+        dialog.findChild<QPushButton *>(QStringLiteral("ReloadBtn"))->click();
+        QVERIFY(ok->isEnabled());
+        ok->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.writtenCount(), 1);
+        QCOMPARE(
+            t.ui.texts(), QStringList({QStringLiteral("1 Teams importiert, 1 übersprungen.")}));
+        QCOMPARE(
+            t.count(QStringLiteral("SELECT count(*) FROM Team WHERE Name = 'Neu' AND KatNr = %1")
+                        .arg(kat)),
+            1);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestTeamImport)
+QTEST_MAIN(TestTeamImport)
 #include "tst_teamimport.moc"
