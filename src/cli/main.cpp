@@ -1,52 +1,66 @@
-#include "engine/Database.h"
+#include "cli/Cli.h"
 #include "engine/DatabaseError.h"
 
 #include <QCoreApplication>
 #include <QStringList>
-#include <QTextStream>
 
 namespace {
 
-QTextStream &out()
+QList<Cli::Command> commands()
 {
-    static QTextStream stream(stdout);
-    return stream;
+    return {Cli::initDbCommand(), Cli::eventsCommand(), Cli::rankListCommand(),
+        Cli::scorecardsCommand(), Cli::checkCommand(), Cli::importTeamsCommand()};
 }
 
-QTextStream &err()
+QString overview()
 {
-    static QTextStream stream(stderr);
-    return stream;
+    QString text = QStringLiteral(
+        "Aufruf: velunda-cli BEFEHL VERZEICHNIS [ARGUMENTE]\n"
+        "\n"
+        "Arbeitet ohne Fenster auf der Velunda-Datenbank in VERZEICHNIS und verändert\n"
+        "nur, was der Befehl verlangt.\n"
+        "\n"
+        "Befehle:\n");
+    for (const Cli::Command &c : commands())
+        text += QStringLiteral("  %1 %2\n").arg(c.name, -14).arg(c.summary);
+    text += QStringLiteral("\nvelunda-cli BEFEHL --help beschreibt einen Befehl.\n"
+                           "Exit-Status: 0 erfolgreich, 1 fehlgeschlagen, 2 falscher Aufruf.\n");
+    return text;
 }
 
-const char *const Usage = "Aufruf: velunda-cli BEFEHL [ARGUMENTE]\n"
-                          "\n"
-                          "Befehle:\n"
-                          "  init-db VERZEICHNIS   legt die acht leeren Tabellen einer neuen\n"
-                          "                        Datenbank im Verzeichnis an\n"
-                          "\n"
-                          "velunda-cli BEFEHL --help beschreibt einen Befehl.\n";
-
-const char *const InitDbUsage
-    = "Aufruf: velunda-cli init-db VERZEICHNIS\n"
-      "\n"
-      "Legt in VERZEICHNIS die acht leeren Tabellen einer neuen Velunda-Datenbank an\n"
-      "(Anlass.dat, Team.dat, ...). Ein Verzeichnis, das schon eine davon enthält,\n"
-      "wird nicht verändert.\n";
-
-int initDb(const QStringList &args)
+int run(QStringList args)
 {
-    if (args.contains(QStringLiteral("--help"))) {
-        out() << InitDbUsage;
-        return 0;
-    }
-    if (args.size() != 1) {
-        err() << InitDbUsage;
+    if (args.isEmpty()) {
+        Cli::err() << overview();
         return 2;
     }
-    Database::createTables(args.first());
-    out() << "Leere Datenbank angelegt in " << args.first() << "\n";
-    return 0;
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        Cli::out() << overview();
+        return 0;
+    }
+    const QString name = args.takeFirst();
+    for (const Cli::Command &command : commands()) {
+        if (command.name != name)
+            continue;
+        if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+            Cli::out() << command.usage;
+            return 0;
+        }
+        try {
+            return command.run(args);
+        } catch (const Cli::UsageError &e) {
+            Cli::err() << "Fehler: " << e.message() << "\n\n" << command.usage;
+            return 2;
+        } catch (const Cli::Failure &e) {
+            Cli::err() << "Fehler: " << e.message() << "\n";
+            return 1;
+        } catch (const DatabaseError &e) {
+            Cli::err() << "Fehler: " << e.message() << "\n";
+            return 1;
+        }
+    }
+    Cli::err() << "Unbekannter Befehl: " << name << "\n\n" << overview();
+    return 2;
 }
 
 } // namespace
@@ -54,20 +68,8 @@ int initDb(const QStringList &args)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.first() == QLatin1String("--help")
-        || args.first() == QLatin1String("-h")) {
-        (args.isEmpty() ? err() : out()) << Usage;
-        return args.isEmpty() ? 2 : 0;
-    }
-    const QString command = args.takeFirst();
-    try {
-        if (command == QLatin1String("init-db"))
-            return initDb(args);
-        err() << "Unbekannter Befehl: " << command << "\n\n" << Usage;
-        return 2;
-    } catch (const DatabaseError &e) {
-        err() << "Fehler: " << e.message() << "\n";
-        return 1;
-    }
+    const int status = run(app.arguments().mid(1));
+    Cli::out().flush();
+    Cli::err().flush();
+    return status;
 }
