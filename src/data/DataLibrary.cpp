@@ -24,6 +24,18 @@ EventRow eventFrom(const Statement &s)
     return r;
 }
 
+PostRow postFrom(const Statement &s)
+{
+    PostRow r;
+    r.PostenNr = int(s.integer("PostenNr"));
+    r.PostenBez = s.text("PostenBez");
+    r.Faktor = s.real("Faktor");
+    r.Aktiv = s.boolean("Aktiv");
+    return r;
+}
+
+} // namespace
+
 TeamRow teamFrom(const Statement &s)
 {
     TeamRow r;
@@ -55,18 +67,6 @@ EntryRow entryFrom(const Statement &s)
     r.ZusatzRangBerechnet = s.boolean("ZusatzRangBerechnet");
     return r;
 }
-
-PostRow postFrom(const Statement &s)
-{
-    PostRow r;
-    r.PostenNr = int(s.integer("PostenNr"));
-    r.PostenBez = s.text("PostenBez");
-    r.Faktor = s.real("Faktor");
-    r.Aktiv = s.boolean("Aktiv");
-    return r;
-}
-
-} // namespace
 
 DataLibrary::DataLibrary()
     : m_programDirectory(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()

@@ -11,6 +11,12 @@
 // The data module: the program's one database connection, the open event's number that
 // every query about "this event" uses, the calculated fields, and the small queries that
 // several windows share. It exists from start-up to the end of the program.
+class Statement;
+
+// A row of its table from a statement that selects all of the table's columns by name.
+TeamRow teamFrom(const Statement &s);
+EntryRow entryFrom(const Statement &s);
+
 class DataLibrary
 {
 public:

@@ -1,21 +1,13 @@
 #pragma once
 
+#include "data/Rows.h"
+
 #include <QString>
 
 // One row of the team overview's lists: a team or group with its category name.
-struct OverviewRow {
-    int TeamNr = 0;
-    int Typ = 0;
-    int StartNr = 0;
-    QString Name;
-    QString Vorname;
-    QString Verein;
-    QString Hund;
-    QString Rasse;
-    int KatNr = 0;
+struct OverviewRow : TeamRow
+{
     QString KatBez;
-    bool Zusatzspiel = false;
-    int RandomNum = 0;
 
     bool isTeam() const { return Typ == 1; }
     bool isGroup() const { return Typ == 2; }

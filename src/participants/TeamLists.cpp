@@ -1,5 +1,6 @@
 #include "participants/TeamLists.h"
 
+#include "data/DataLibrary.h"
 #include "engine/Statement.h"
 
 #include <QCollator>
@@ -25,20 +26,7 @@ QList<OverviewRow> read(Statement &s)
 {
     QList<OverviewRow> rows;
     while (s.next()) {
-        OverviewRow r;
-        r.TeamNr = int(s.integer("TeamNr"));
-        r.Typ = int(s.integer("Typ"));
-        r.StartNr = int(s.integer("StartNr"));
-        r.Name = s.text("Name");
-        r.Vorname = s.text("Vorname");
-        r.Verein = s.text("Verein");
-        r.Hund = s.text("Hund");
-        r.Rasse = s.text("Rasse");
-        r.KatNr = int(s.integer("KatNr"));
-        r.KatBez = s.text("KatBez");
-        r.Zusatzspiel = s.boolean("Zusatzspiel");
-        r.RandomNum = int(s.integer("RandomNum"));
-        rows << r;
+        rows << OverviewRow{teamFrom(s), s.text("KatBez")};
     }
     return rows;
 }

@@ -9,16 +9,7 @@ EventEntries::EventEntries(DataLibrary &data, int anlassNr)
         data.db(), QStringLiteral("SELECT * FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", anlassNr);
     while (s.next()) {
-        EntryRow r;
-        r.AnlassNr = int(s.integer("AnlassNr"));
-        r.TeamNr = int(s.integer("TeamNr"));
-        r.StartNr = int(s.integer("StartNr"));
-        r.Abgeschlossen = s.boolean("Abgeschlossen");
-        r.RangBerechnet = s.boolean("RangBerechnet");
-        r.IsGroup = s.boolean("IsGroup");
-        r.GroupNr = int(s.integer("GroupNr"));
-        r.ZusatzAbgeschlossen = s.boolean("ZusatzAbgeschlossen");
-        r.ZusatzRangBerechnet = s.boolean("ZusatzRangBerechnet");
+        const EntryRow r = entryFrom(s);
         m_entries.insert(r.TeamNr, r);
     }
 }
