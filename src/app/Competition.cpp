@@ -31,8 +31,7 @@ Competition::Competition(DataLibrary &data, UserInterface &ui, QObject *parent)
       m_startNumbers(std::make_unique<StartNumbers>(*this)),
       m_finishedStatus(std::make_unique<FinishedStatus>(*this)),
       m_ranking(std::make_unique<Ranking>(*this)), m_scorecards(std::make_unique<Scorecards>(*this))
-{
-}
+{ }
 
 Competition::~Competition() = default;
 
@@ -81,7 +80,7 @@ WindowLayout Competition::RestoreWindowLayout(const WindowLayout &current) const
     const auto size = [&](const char *key, int fallback) {
         const int value =
             readInt(m_settings->readString(Section, QLatin1String(key), QString::number(fallback)),
-                fallback);
+                    fallback);
         // A size no screen has is a damaged file, not a wish.
         return value >= 100 && value <= 32767 ? value : fallback;
     };
@@ -94,11 +93,12 @@ void Competition::SaveSettings(const WindowLayout &layout)
 {
     if (!m_settings)
         return;
-    m_settings->writeString(
-        Section, QStringLiteral("PreviousComp"), QString::number(CurrentAnlassNr()));
+    m_settings->writeString(Section, QStringLiteral("PreviousComp"),
+                            QString::number(CurrentAnlassNr()));
     m_settings->writeString(Section, QStringLiteral("DBPath"), databasePath);
     m_settings->writeString(Section, QStringLiteral("WindowState"),
-        layout.maximized ? QStringLiteral("wsMaximized") : QStringLiteral("wsNormal"));
+                            layout.maximized ? QStringLiteral("wsMaximized")
+                                             : QStringLiteral("wsNormal"));
     m_settings->writeString(Section, QStringLiteral("FormWidth"), QString::number(layout.width));
     m_settings->writeString(Section, QStringLiteral("FormHeight"), QString::number(layout.height));
 }
@@ -149,8 +149,8 @@ void Competition::OpenEvent(int anlassNr)
             m_ranking->RefreshFinishedCounts(m_event->AutoRangBerechnung);
             // A rank list run proposed just now may have left the event.
             if (m_event)
-                m_ranking->RefreshAddGameFinishedCounts(
-                    m_event->AutoRangBerechnung && m_event->Zusatzspiel);
+                m_ranking->RefreshAddGameFinishedCounts(m_event->AutoRangBerechnung
+                                                        && m_event->Zusatzspiel);
         }
     } catch (...) {
         // The window shows whatever the steps before the failure changed.
@@ -175,8 +175,9 @@ void Competition::ReloadEvent()
 
 void Competition::CopyStartNumbersToTeams()
 {
-    Statement s(m_data.db(),
-        QStringList {
+    Statement s(
+        m_data.db(),
+        QStringList{
             QStringLiteral("UPDATE Team SET StartNr = (SELECT e.StartNr FROM TeamsProAnlass e"),
             QStringLiteral("    WHERE e.AnlassNr = :AnlassNr AND e.TeamNr = Team.TeamNr)"),
             QStringLiteral("WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass"),
@@ -224,16 +225,16 @@ void Competition::DeleteEvent()
         return;
     const int n = m_event->AnlassNr;
     if (!m_ui.askYesNo(QStringLiteral("Wollen Sie den Anlass [") + m_event->AnlassBez
-            + QStringLiteral("] wirklich löschen?")))
+                       + QStringLiteral("] wirklich löschen?")))
         return;
     {
         Transaction transaction(m_data.db());
-        m_data.db().exec(
-            QStringLiteral("delete from TeamsProAnlass where AnlassNr = ") + QString::number(n));
-        m_data.db().exec(
-            QStringLiteral("delete from Parcours where AnlassNr = ") + QString::number(n));
-        m_data.db().exec(
-            QStringLiteral("delete from Anlass where AnlassNr = ") + QString::number(n));
+        m_data.db().exec(QStringLiteral("delete from TeamsProAnlass where AnlassNr = ")
+                         + QString::number(n));
+        m_data.db().exec(QStringLiteral("delete from Parcours where AnlassNr = ")
+                         + QString::number(n));
+        m_data.db().exec(QStringLiteral("delete from Anlass where AnlassNr = ")
+                         + QString::number(n));
         transaction.commit();
     }
     m_data.CloseDatabase();

@@ -20,7 +20,8 @@ class Ranking;
 class Scorecards;
 
 // The size and state of the main window as the settings file keeps them.
-struct WindowLayout {
+struct WindowLayout
+{
     bool maximized = false;
     int width = 1006;
     int height = 719;
@@ -30,7 +31,8 @@ struct WindowLayout {
 // (CurrentAnlassNr lives in the data module, so that its queries see it), the settings,
 // the event lifecycle, and the per-subsystem operations, reachable from here. The widgets
 // only show what this object holds and forward the operator's commands to it.
-class Competition : public QObject {
+class Competition : public QObject
+{
     Q_OBJECT
 
 public:

@@ -11,20 +11,23 @@
 
 namespace {
 
-struct Line {
+struct Line
+{
     QString text; // without its line break
     QString eol; // "\r\n", "\n", or empty for a last line that has none
 };
 
 enum class LineKind { Other, Section, Key };
 
-struct LineInfo {
+struct LineInfo
+{
     LineKind kind = LineKind::Other;
     QString name; // section or key name, trimmed
     qsizetype valueStart = -1; // keys: first character of the value
 };
 
-struct Location {
+struct Location
+{
     qsizetype keyLine = -1; // the line holding the key
     qsizetype valueStart = -1; // where its value starts in that line
     qsizetype insertAfter = -1; // the last line with content in the first matching section
@@ -32,9 +35,10 @@ struct Location {
 
 // Bytes 0x80 to 0x9F of Windows-1252; the five unassigned ones map to the C1 controls, as
 // Windows itself converts them.
-constexpr char16_t cp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C,
-    0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString nativePath(const QString &path)
 {
@@ -47,7 +51,8 @@ QString decode(QByteArray bytes)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     QStringDecoder utf8(QStringConverter::Utf8,
-        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+                        QStringConverter::Flag::Stateless
+                            | QStringConverter::Flag::ConvertInitialBom);
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;
@@ -172,8 +177,8 @@ bool hasLineBreak(const QString &text)
     return text.contains(u'\n') || text.contains(u'\r');
 }
 
-void checkNames(
-    const QString &path, const QString &section, const QString &key, const QString &value)
+void checkNames(const QString &path, const QString &section, const QString &key,
+                const QString &value)
 {
     const bool badSection = section.isEmpty() || section.contains(u']') || hasLineBreak(section);
     const bool badKey = key.isEmpty() || key.contains(u'=') || key.startsWith(u'[')
@@ -196,12 +201,10 @@ void checkNames(
 
 IniFileError::IniFileError(const QString &message)
     : std::runtime_error(message.toStdString()), m_message(message)
-{
-}
+{ }
 
 IniFile::IniFile(const QString &path) : m_path(path)
-{
-}
+{ }
 
 bool IniFile::exists() const
 {
@@ -221,8 +224,8 @@ void IniFile::createIfMissing()
     }
 }
 
-QString IniFile::readString(
-    const QString &section, const QString &key, const QString &defaultValue) const
+QString IniFile::readString(const QString &section, const QString &key,
+                            const QString &defaultValue) const
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))

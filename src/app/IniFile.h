@@ -5,7 +5,8 @@
 #include <stdexcept>
 
 // A failed write of the settings file; the message is German and names the file.
-class IniFileError : public std::runtime_error {
+class IniFileError : public std::runtime_error
+{
 public:
     explicit IniFileError(const QString &message);
 
@@ -19,7 +20,8 @@ private:
 // nothing is cached, every read looks at the file on disk and every write replaces the file
 // at once. A write changes only the one line of its key; everything else, comments and
 // lines the reader cannot make sense of included, stays as it was.
-class IniFile {
+class IniFile
+{
 public:
     explicit IniFile(const QString &path);
 
@@ -28,8 +30,8 @@ public:
     void createIfMissing();
 
     // A file that is missing or cannot be read gives defaultValue for every key.
-    QString readString(
-        const QString &section, const QString &key, const QString &defaultValue) const;
+    QString readString(const QString &section, const QString &key,
+                       const QString &defaultValue) const;
     void writeString(const QString &section, const QString &key, const QString &value);
 
 private:

@@ -2,8 +2,7 @@
 
 UserInterface::~UserInterface() = default;
 
-BusyCursor::BusyCursor(UserInterface &ui)
-    : m_ui(ui)
+BusyCursor::BusyCursor(UserInterface &ui) : m_ui(ui)
 {
     m_ui.setBusy(true);
 }

@@ -13,9 +13,10 @@ struct RankListChoice
 {
     QStringList categoryItems; // as the drop-down lists them, sorted
     QList<int> categoryNumbers; // the KatNr behind each item, 0 for "Alle (Gemischt)"
-    int categoryIndex = -1;    // selected item, -1 for none
-    int kind = 0;              // 0 "Normaler Anlass", 1 "Zusatzspiel", 2 "Beides"
-    bool kindEnabled = false;  // the radio group is enabled only for an event with an additional game
+    int categoryIndex = -1; // selected item, -1 for none
+    int kind = 0; // 0 "Normaler Anlass", 1 "Zusatzspiel", 2 "Beides"
+    bool kindEnabled =
+        false; // the radio group is enabled only for an event with an additional game
 
     QString categoryText() const
     {

@@ -23,8 +23,8 @@ QStringList integrityProblems(const QString &file)
         + QStringLiteral("?mode=ro");
     sqlite3 *handle = nullptr;
     QStringList problems;
-    int rc = sqlite3_open_v2(
-        uri.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    int rc = sqlite3_open_v2(uri.toUtf8().constData(), &handle,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     sqlite3_stmt *stmt = nullptr;
     if (rc == SQLITE_OK)
         rc = sqlite3_prepare_v2(handle, "PRAGMA integrity_check", -1, &stmt, nullptr);
@@ -44,7 +44,8 @@ QStringList integrityProblems(const QString &file)
     return problems;
 }
 
-struct Dangling {
+struct Dangling
+{
     const char *what;
     const char *from; // FROM ... WHERE ... of the rows that point at nothing
     const char *label; // SQL text naming one row
@@ -52,35 +53,35 @@ struct Dangling {
 
 const Dangling DanglingKinds[] = {
     {"Meldungen ohne Anlass",
-        "TeamsProAnlass x WHERE NOT EXISTS (SELECT 1 FROM Anlass a WHERE a.AnlassNr = x.AnlassNr)",
-        "'Anlass ' || x.AnlassNr || ', Team ' || x.TeamNr"},
+     "TeamsProAnlass x WHERE NOT EXISTS (SELECT 1 FROM Anlass a WHERE a.AnlassNr = x.AnlassNr)",
+     "'Anlass ' || x.AnlassNr || ', Team ' || x.TeamNr"},
     {"Meldungen ohne Team",
-        "TeamsProAnlass x WHERE NOT EXISTS (SELECT 1 FROM Team t WHERE t.TeamNr = x.TeamNr)",
-        "'Anlass ' || x.AnlassNr || ', Team ' || x.TeamNr"},
+     "TeamsProAnlass x WHERE NOT EXISTS (SELECT 1 FROM Team t WHERE t.TeamNr = x.TeamNr)",
+     "'Anlass ' || x.AnlassNr || ', Team ' || x.TeamNr"},
     {"Meldungen von Gruppenmitgliedern ohne Gruppe",
-        "TeamsProAnlass x WHERE x.GroupNr <> 0 AND NOT EXISTS (SELECT 1 FROM Team t WHERE t.TeamNr "
-        "= "
-        "x.GroupNr AND t.Typ = 2)",
-        "'Anlass ' || x.AnlassNr || ', Team ' || x.TeamNr || ', Gruppe ' || x.GroupNr"},
+     "TeamsProAnlass x WHERE x.GroupNr <> 0 AND NOT EXISTS (SELECT 1 FROM Team t WHERE t.TeamNr "
+     "= "
+     "x.GroupNr AND t.Typ = 2)",
+     "'Anlass ' || x.AnlassNr || ', Team ' || x.TeamNr || ', Gruppe ' || x.GroupNr"},
     {"Resultate ohne Meldung",
-        "Parcours x WHERE NOT EXISTS (SELECT 1 FROM TeamsProAnlass e WHERE e.AnlassNr = x.AnlassNr "
-        "AND "
-        "e.TeamNr = x.TeamNr)",
-        "'Anlass ' || x.AnlassNr || ', Posten ' || x.PostenNr || ', Team ' || x.TeamNr"},
+     "Parcours x WHERE NOT EXISTS (SELECT 1 FROM TeamsProAnlass e WHERE e.AnlassNr = x.AnlassNr "
+     "AND "
+     "e.TeamNr = x.TeamNr)",
+     "'Anlass ' || x.AnlassNr || ', Posten ' || x.PostenNr || ', Team ' || x.TeamNr"},
     {"Resultate ohne Posten",
-        "Parcours x WHERE NOT EXISTS (SELECT 1 FROM Posten p WHERE p.PostenNr = x.PostenNr)",
-        "'Anlass ' || x.AnlassNr || ', Posten ' || x.PostenNr || ', Team ' || x.TeamNr"},
+     "Parcours x WHERE NOT EXISTS (SELECT 1 FROM Posten p WHERE p.PostenNr = x.PostenNr)",
+     "'Anlass ' || x.AnlassNr || ', Posten ' || x.PostenNr || ', Team ' || x.TeamNr"},
     {"Gruppenmitgliedschaften ohne Gruppe",
-        "TeamsProGruppe x WHERE NOT EXISTS (SELECT 1 FROM Team t WHERE t.TeamNr = x.GruppenNr AND "
-        "t.Typ = 2)",
-        "'Gruppe ' || x.GruppenNr || ', Team ' || x.TeamNr"},
+     "TeamsProGruppe x WHERE NOT EXISTS (SELECT 1 FROM Team t WHERE t.TeamNr = x.GruppenNr AND "
+     "t.Typ = 2)",
+     "'Gruppe ' || x.GruppenNr || ', Team ' || x.TeamNr"},
     {"Gruppenmitgliedschaften ohne Team",
-        "TeamsProGruppe x WHERE NOT EXISTS (SELECT 1 FROM Team t WHERE t.TeamNr = x.TeamNr AND "
-        "t.Typ = 1)",
-        "'Gruppe ' || x.GruppenNr || ', Team ' || x.TeamNr"},
+     "TeamsProGruppe x WHERE NOT EXISTS (SELECT 1 FROM Team t WHERE t.TeamNr = x.TeamNr AND "
+     "t.Typ = 1)",
+     "'Gruppe ' || x.GruppenNr || ', Team ' || x.TeamNr"},
     {"Teams ohne Kategorie",
-        "Team x WHERE NOT EXISTS (SELECT 1 FROM Kategorie k WHERE k.KatNr = x.KatNr)",
-        "'Team ' || x.TeamNr || ' ' || x.Name || ' (Kategorie ' || x.KatNr || ')'"},
+     "Team x WHERE NOT EXISTS (SELECT 1 FROM Kategorie k WHERE k.KatNr = x.KatNr)",
+     "'Team ' || x.TeamNr || ' ' || x.Name || ' (Kategorie ' || x.KatNr || ')'"},
 };
 
 constexpr int ShownExamples = 5;
@@ -140,7 +141,8 @@ Command checkCommand()
                     if (n == 0)
                         continue;
                     problems += int(n);
-                    Statement examples(db,
+                    Statement examples(
+                        db,
                         QStringLiteral("SELECT ") + QString::fromLatin1(kind.label)
                             + QStringLiteral(" FROM ") + from
                             + QStringLiteral(" ORDER BY 1 LIMIT %1").arg(ShownExamples));

@@ -21,16 +21,14 @@ QTextStream &err()
 
 UsageError::UsageError(const QString &message)
     : std::runtime_error(message.toStdString()), m_message(message)
-{
-}
+{ }
 
 Failure::Failure(const QString &message)
     : std::runtime_error(message.toStdString()), m_message(message)
-{
-}
+{ }
 
-Arguments::Arguments(
-    const QStringList &args, const QStringList &valueOptions, const QStringList &flags)
+Arguments::Arguments(const QStringList &args, const QStringList &valueOptions,
+                     const QStringList &flags)
 {
     bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {

@@ -18,7 +18,8 @@ QTextStream &out();
 QTextStream &err();
 
 // Wrong use of the tool: the message and the command's usage are shown, exit status 2.
-class UsageError : public std::runtime_error {
+class UsageError : public std::runtime_error
+{
 public:
     explicit UsageError(const QString &message);
     QString message() const { return m_message; }
@@ -28,7 +29,8 @@ private:
 };
 
 // A command that could not do what was asked: the message is shown, exit status 1.
-class Failure : public std::runtime_error {
+class Failure : public std::runtime_error
+{
 public:
     explicit Failure(const QString &message);
     QString message() const { return m_message; }
@@ -39,10 +41,11 @@ private:
 
 // The arguments after the command's name: positional values, options with a value
 // ("--event 3", "--event=3", "-o FILE") and flags ("--dry-run"). Anything else is a UsageError.
-class Arguments {
+class Arguments
+{
 public:
-    Arguments(
-        const QStringList &args, const QStringList &valueOptions, const QStringList &flags = {});
+    Arguments(const QStringList &args, const QStringList &valueOptions,
+              const QStringList &flags = {});
 
     QStringList positional;
     bool has(const QString &option) const { return m_values.contains(option); }
@@ -61,7 +64,8 @@ private:
 // Opens the database in directory, exactly that one: no fallback as the program has it.
 void openDatabase(Database &db, const QString &directory);
 
-struct Command {
+struct Command
+{
     QString name;
     QString summary; // one line in the overview of velunda-cli --help
     QString usage; // velunda-cli NAME --help

@@ -21,15 +21,16 @@ Command eventsCommand()
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         Database db;
         openDatabase(db, a.positional.first());
-        Statement s(db,
+        Statement s(
+            db,
             QStringLiteral("SELECT a.AnlassNr, a.AnlassBez, a.Rangberechnung, a.PunkteSort, "
                            "a.ZeitSort, count(e.TeamNr) FROM Anlass a "
                            "LEFT JOIN TeamsProAnlass e ON e.AnlassNr = a.AnlassNr "
                            "GROUP BY a.AnlassNr ORDER BY a.AnlassNr"));
         while (s.next()) {
             out() << s.integer(0) << '\t' << s.text(1) << '\t'
-                  << DataLibrary::CalcRangberechnung(
-                         s.text(2), int(s.integer(3)), int(s.integer(4)))
+                  << DataLibrary::CalcRangberechnung(s.text(2), int(s.integer(3)),
+                                                     int(s.integer(4)))
                   << '\t' << s.integer(5) << '\n';
         }
         return 0;

@@ -8,8 +8,8 @@ namespace {
 
 QList<Cli::Command> commands()
 {
-    return {Cli::initDbCommand(), Cli::eventsCommand(), Cli::rankListCommand(),
-        Cli::scorecardsCommand(), Cli::checkCommand(), Cli::importTeamsCommand()};
+    return {Cli::initDbCommand(),     Cli::eventsCommand(), Cli::rankListCommand(),
+            Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand()};
 }
 
 QString overview()

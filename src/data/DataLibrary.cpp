@@ -71,8 +71,7 @@ EntryRow entryFrom(const Statement &s)
 DataLibrary::DataLibrary()
     : m_programDirectory(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
                                                       : QDir::currentPath())
-{
-}
+{ }
 
 QString DataLibrary::defaultDatabasePath() const
 {
@@ -82,7 +81,8 @@ QString DataLibrary::defaultDatabasePath() const
 QString DataLibrary::ChooseDatabaseDirectory(const QString &path) const
 {
     const QFileInfo dir(path);
-    if (!path.isEmpty() && dir.isDir() && QFileInfo(QDir(path).filePath(QStringLiteral("Anlass.dat"))).isFile())
+    if (!path.isEmpty() && dir.isDir()
+        && QFileInfo(QDir(path).filePath(QStringLiteral("Anlass.dat"))).isFile())
         return path;
     return defaultDatabasePath();
 }
@@ -170,8 +170,9 @@ std::optional<TeamRow> DataLibrary::ReadTeam(int teamNr)
 
 std::optional<EntryRow> DataLibrary::ReadEntry(int anlassNr, int teamNr)
 {
-    Statement s(m_db, QStringLiteral("SELECT * FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr "
-                                     "AND TeamNr = :TeamNr"));
+    Statement s(m_db,
+                QStringLiteral("SELECT * FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr "
+                               "AND TeamNr = :TeamNr"));
     s.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
     if (!s.next())
         return std::nullopt;
@@ -220,7 +221,8 @@ void DataLibrary::SaveEvent(EventRow &row)
         "RangBerNachTeams = :RangBerNachTeams, Zusatzspiel = :Zusatzspiel, "
         "ZusatzspielName = :ZusatzspielName");
     const bool inserting = row.AnlassNr == 0;
-    Statement s(m_db, inserting
+    Statement s(m_db,
+                inserting
                     ? QStringLiteral("INSERT INTO Anlass (AnlassBez, Rangberechnung, PunkteSort, "
                                      "ZeitSort, AutoRangBerechnung, RangBerNachTeams, Zusatzspiel, "
                                      "ZusatzspielName) VALUES (:AnlassBez, :Rangberechnung, "
@@ -246,15 +248,16 @@ void DataLibrary::SaveEvent(EventRow &row)
 void DataLibrary::SaveTeam(TeamRow &row)
 {
     const bool inserting = row.TeamNr == 0;
-    Statement s(m_db, inserting
-                    ? QStringLiteral("INSERT INTO Team (Typ, StartNr, Name, Vorname, Verein, Hund, "
-                                     "Rasse, KatNr, Zusatzspiel, RandomNum) VALUES (:Typ, "
-                                     ":StartNr, :Name, :Vorname, :Verein, :Hund, :Rasse, :KatNr, "
-                                     ":Zusatzspiel, :RandomNum)")
-                    : QStringLiteral("UPDATE Team SET Typ = :Typ, StartNr = :StartNr, Name = :Name, "
-                                     "Vorname = :Vorname, Verein = :Verein, Hund = :Hund, Rasse = "
-                                     ":Rasse, KatNr = :KatNr, Zusatzspiel = :Zusatzspiel, "
-                                     "RandomNum = :RandomNum WHERE TeamNr = :TeamNr"));
+    Statement s(
+        m_db,
+        inserting ? QStringLiteral("INSERT INTO Team (Typ, StartNr, Name, Vorname, Verein, Hund, "
+                                   "Rasse, KatNr, Zusatzspiel, RandomNum) VALUES (:Typ, "
+                                   ":StartNr, :Name, :Vorname, :Verein, :Hund, :Rasse, :KatNr, "
+                                   ":Zusatzspiel, :RandomNum)")
+                  : QStringLiteral("UPDATE Team SET Typ = :Typ, StartNr = :StartNr, Name = :Name, "
+                                   "Vorname = :Vorname, Verein = :Verein, Hund = :Hund, Rasse = "
+                                   ":Rasse, KatNr = :KatNr, Zusatzspiel = :Zusatzspiel, "
+                                   "RandomNum = :RandomNum WHERE TeamNr = :TeamNr"));
     s.bind("Typ", row.Typ)
         .bind("StartNr", row.StartNr)
         .bind("Name", row.Name)
@@ -275,9 +278,10 @@ void DataLibrary::SaveTeam(TeamRow &row)
 void DataLibrary::SaveCategory(CategoryRow &row)
 {
     const bool inserting = row.KatNr == 0;
-    Statement s(m_db, inserting ? QStringLiteral("INSERT INTO Kategorie (KatBez) VALUES (:KatBez)")
-                                : QStringLiteral("UPDATE Kategorie SET KatBez = :KatBez WHERE "
-                                                 "KatNr = :KatNr"));
+    Statement s(m_db,
+                inserting ? QStringLiteral("INSERT INTO Kategorie (KatBez) VALUES (:KatBez)")
+                          : QStringLiteral("UPDATE Kategorie SET KatBez = :KatBez WHERE "
+                                           "KatNr = :KatNr"));
     s.bind("KatBez", row.KatBez);
     if (!inserting)
         s.bind("KatNr", row.KatNr);
@@ -289,7 +293,8 @@ void DataLibrary::SaveCategory(CategoryRow &row)
 void DataLibrary::SavePost(PostRow &row)
 {
     const bool inserting = row.PostenNr == 0;
-    Statement s(m_db, inserting
+    Statement s(m_db,
+                inserting
                     ? QStringLiteral("INSERT INTO Posten (PostenBez, Faktor, Aktiv) VALUES "
                                      "(:PostenBez, :Faktor, :Aktiv)")
                     : QStringLiteral("UPDATE Posten SET PostenBez = :PostenBez, Faktor = :Faktor, "
@@ -304,12 +309,13 @@ void DataLibrary::SavePost(PostRow &row)
 
 void DataLibrary::SaveEntry(const EntryRow &row)
 {
-    Statement s(m_db, QStringLiteral(
-                          "INSERT OR REPLACE INTO TeamsProAnlass (AnlassNr, TeamNr, StartNr, "
-                          "Abgeschlossen, RangBerechnet, IsGroup, GroupNr, ZusatzAbgeschlossen, "
-                          "ZusatzRangBerechnet) VALUES (:AnlassNr, :TeamNr, :StartNr, "
-                          ":Abgeschlossen, :RangBerechnet, :IsGroup, :GroupNr, "
-                          ":ZusatzAbgeschlossen, :ZusatzRangBerechnet)"));
+    Statement s(
+        m_db,
+        QStringLiteral("INSERT OR REPLACE INTO TeamsProAnlass (AnlassNr, TeamNr, StartNr, "
+                       "Abgeschlossen, RangBerechnet, IsGroup, GroupNr, ZusatzAbgeschlossen, "
+                       "ZusatzRangBerechnet) VALUES (:AnlassNr, :TeamNr, :StartNr, "
+                       ":Abgeschlossen, :RangBerechnet, :IsGroup, :GroupNr, "
+                       ":ZusatzAbgeschlossen, :ZusatzRangBerechnet)"));
     s.bind("AnlassNr", row.AnlassNr)
         .bind("TeamNr", row.TeamNr)
         .bind("StartNr", row.StartNr)
@@ -326,33 +332,42 @@ QList<ParticipantRow> DataLibrary::ParticipantList(int anlassNr)
 {
     // One statement for the whole list: per-row total queries cost a full scan each on a
     // large event. A group's totals are those of its members' rows in this event.
-    Statement s(m_db, QStringList{
-        QStringLiteral("SELECT e.AnlassNr, e.TeamNr, t.TeamNr AS TeamNr_1, t.Typ, e.StartNr,"),
-        QStringLiteral("       t.Name, t.Vorname, t.Hund, t.Verein, t.Rasse, e.RangBerechnet,"),
-        QStringLiteral("       t.KatNr, k.KatBez, t.Zusatzspiel, e.Abgeschlossen,"),
-        QStringLiteral("       e.ZusatzAbgeschlossen, e.ZusatzRangBerechnet, e.GroupNr, e.IsGroup,"),
-        QStringLiteral("       coalesce(own.P, grp.P, 0) AS P, coalesce(own.Z, grp.Z, 0) AS Z,"),
-        QStringLiteral("       coalesce(own.ZP, grp.ZP, 0) AS ZP, coalesce(own.ZZ, grp.ZZ, 0) AS ZZ,"),
-        QStringLiteral("       coalesce(mem.AnyAdd, 0) AS AnyAdd"),
-        QStringLiteral("FROM TeamsProAnlass e"),
-        QStringLiteral("JOIN Team t ON t.TeamNr = e.TeamNr"),
-        QStringLiteral("LEFT JOIN Kategorie k ON k.KatNr = t.KatNr"),
-        QStringLiteral("LEFT JOIN (SELECT TeamNr, sum(Punkte) AS P, sum(Zeit) AS Z,"),
-        QStringLiteral("                  sum(ZusatzspielPunkte) AS ZP, sum(ZusatzspielZeit) AS ZZ"),
-        QStringLiteral("           FROM Parcours WHERE AnlassNr = :AnlassNr GROUP BY TeamNr) own"),
-        QStringLiteral("       ON own.TeamNr = e.TeamNr AND e.IsGroup = 0"),
-        QStringLiteral("LEFT JOIN (SELECT g.GruppenNr, sum(p.Punkte) AS P, sum(p.Zeit) AS Z,"),
-        QStringLiteral("                  sum(p.ZusatzspielPunkte) AS ZP, sum(p.ZusatzspielZeit) AS ZZ"),
-        QStringLiteral("           FROM TeamsProGruppe g"),
-        QStringLiteral("           JOIN Parcours p ON p.TeamNr = g.TeamNr AND p.AnlassNr = :AnlassNr"),
-        QStringLiteral("           GROUP BY g.GruppenNr) grp"),
-        QStringLiteral("       ON grp.GruppenNr = e.TeamNr AND e.IsGroup <> 0"),
-        QStringLiteral("LEFT JOIN (SELECT m.GroupNr, max(mt.Zusatzspiel) AS AnyAdd"),
-        QStringLiteral("           FROM TeamsProAnlass m JOIN Team mt ON mt.TeamNr = m.TeamNr"),
-        QStringLiteral("           WHERE m.AnlassNr = :AnlassNr AND m.GroupNr <> 0"),
-        QStringLiteral("           GROUP BY m.GroupNr) mem ON mem.GroupNr = e.TeamNr"),
-        QStringLiteral("WHERE e.AnlassNr = :AnlassNr AND e.GroupNr = 0"),
-        QStringLiteral("ORDER BY e.StartNr, e.TeamNr")});
+    Statement s(
+        m_db,
+        QStringList{
+            QStringLiteral("SELECT e.AnlassNr, e.TeamNr, t.TeamNr AS TeamNr_1, t.Typ, e.StartNr,"),
+            QStringLiteral("       t.Name, t.Vorname, t.Hund, t.Verein, t.Rasse, e.RangBerechnet,"),
+            QStringLiteral("       t.KatNr, k.KatBez, t.Zusatzspiel, e.Abgeschlossen,"),
+            QStringLiteral(
+                "       e.ZusatzAbgeschlossen, e.ZusatzRangBerechnet, e.GroupNr, e.IsGroup,"),
+            QStringLiteral(
+                "       coalesce(own.P, grp.P, 0) AS P, coalesce(own.Z, grp.Z, 0) AS Z,"),
+            QStringLiteral(
+                "       coalesce(own.ZP, grp.ZP, 0) AS ZP, coalesce(own.ZZ, grp.ZZ, 0) AS ZZ,"),
+            QStringLiteral("       coalesce(mem.AnyAdd, 0) AS AnyAdd"),
+            QStringLiteral("FROM TeamsProAnlass e"),
+            QStringLiteral("JOIN Team t ON t.TeamNr = e.TeamNr"),
+            QStringLiteral("LEFT JOIN Kategorie k ON k.KatNr = t.KatNr"),
+            QStringLiteral("LEFT JOIN (SELECT TeamNr, sum(Punkte) AS P, sum(Zeit) AS Z,"),
+            QStringLiteral(
+                "                  sum(ZusatzspielPunkte) AS ZP, sum(ZusatzspielZeit) AS ZZ"),
+            QStringLiteral(
+                "           FROM Parcours WHERE AnlassNr = :AnlassNr GROUP BY TeamNr) own"),
+            QStringLiteral("       ON own.TeamNr = e.TeamNr AND e.IsGroup = 0"),
+            QStringLiteral("LEFT JOIN (SELECT g.GruppenNr, sum(p.Punkte) AS P, sum(p.Zeit) AS Z,"),
+            QStringLiteral(
+                "                  sum(p.ZusatzspielPunkte) AS ZP, sum(p.ZusatzspielZeit) AS ZZ"),
+            QStringLiteral("           FROM TeamsProGruppe g"),
+            QStringLiteral(
+                "           JOIN Parcours p ON p.TeamNr = g.TeamNr AND p.AnlassNr = :AnlassNr"),
+            QStringLiteral("           GROUP BY g.GruppenNr) grp"),
+            QStringLiteral("       ON grp.GruppenNr = e.TeamNr AND e.IsGroup <> 0"),
+            QStringLiteral("LEFT JOIN (SELECT m.GroupNr, max(mt.Zusatzspiel) AS AnyAdd"),
+            QStringLiteral("           FROM TeamsProAnlass m JOIN Team mt ON mt.TeamNr = m.TeamNr"),
+            QStringLiteral("           WHERE m.AnlassNr = :AnlassNr AND m.GroupNr <> 0"),
+            QStringLiteral("           GROUP BY m.GroupNr) mem ON mem.GroupNr = e.TeamNr"),
+            QStringLiteral("WHERE e.AnlassNr = :AnlassNr AND e.GroupNr = 0"),
+            QStringLiteral("ORDER BY e.StartNr, e.TeamNr")});
     s.bind("AnlassNr", anlassNr);
     QList<ParticipantRow> rows;
     while (s.next()) {
@@ -393,16 +408,17 @@ QList<ParticipantRow> DataLibrary::ParticipantList(int anlassNr)
 
 int DataLibrary::NumberOfTeams(int anlassNr, int katNr, bool additionalGame)
 {
-    Statement s(m_db, QStringList{
-        QStringLiteral("SELECT ( count( TeamsProAnlass.AnlassNr ) )  as NumberOfTeams"),
-        QStringLiteral("FROM TeamsProAnlass, Team"),
-        QStringLiteral("WHERE TeamsProAnlass.TeamNr = Team.TeamNr "),
-        QStringLiteral("and TeamsProAnlass.AnlassNr = :AnlassNr "),
-        QStringLiteral("and Team.KatNr = :KatNr"),
-        additionalGame ? QStringLiteral("and ZusatzAbgeschlossen = True")
-                       : QStringLiteral("and Abgeschlossen = True"),
-        additionalGame ? QStringLiteral("and ZusatzRangBerechnet = False")
-                       : QStringLiteral("and RangBerechnet = False")});
+    Statement s(
+        m_db,
+        QStringList{QStringLiteral("SELECT ( count( TeamsProAnlass.AnlassNr ) )  as NumberOfTeams"),
+                    QStringLiteral("FROM TeamsProAnlass, Team"),
+                    QStringLiteral("WHERE TeamsProAnlass.TeamNr = Team.TeamNr "),
+                    QStringLiteral("and TeamsProAnlass.AnlassNr = :AnlassNr "),
+                    QStringLiteral("and Team.KatNr = :KatNr"),
+                    additionalGame ? QStringLiteral("and ZusatzAbgeschlossen = True")
+                                   : QStringLiteral("and Abgeschlossen = True"),
+                    additionalGame ? QStringLiteral("and ZusatzRangBerechnet = False")
+                                   : QStringLiteral("and RangBerechnet = False")});
     s.bind("AnlassNr", anlassNr).bind("KatNr", katNr);
     return s.next() ? int(s.integer("NumberOfTeams")) : 0;
 }
@@ -411,16 +427,18 @@ double DataLibrary::Total(const char *column, int teamNr, bool isGroup)
 {
     const QString sum = QStringLiteral("sum(p.") + QLatin1String(column) + QLatin1Char(')');
     if (!isGroup) {
-        Statement s(m_db, QStringLiteral("SELECT ") + sum
-                              + QStringLiteral(" AS Summe FROM Parcours p WHERE p.AnlassNr = "
-                                               ":AnlassNr AND p.TeamNr = :TeamNr"));
+        Statement s(m_db,
+                    QStringLiteral("SELECT ") + sum
+                        + QStringLiteral(" AS Summe FROM Parcours p WHERE p.AnlassNr = "
+                                         ":AnlassNr AND p.TeamNr = :TeamNr"));
         s.bind("AnlassNr", CurrentAnlassNr).bind("TeamNr", teamNr);
         return s.next() ? s.real("Summe") : 0.0;
     }
-    Statement s(m_db, QStringLiteral("SELECT ") + sum
-                          + QStringLiteral(" AS Summe FROM TeamsProGruppe g JOIN Parcours p ON "
-                                           "p.TeamNr = g.TeamNr AND p.AnlassNr = :AnlassNr "
-                                           "WHERE g.GruppenNr = :TeamNr"));
+    Statement s(m_db,
+                QStringLiteral("SELECT ") + sum
+                    + QStringLiteral(" AS Summe FROM TeamsProGruppe g JOIN Parcours p ON "
+                                     "p.TeamNr = g.TeamNr AND p.AnlassNr = :AnlassNr "
+                                     "WHERE g.GruppenNr = :TeamNr"));
     s.bind("AnlassNr", CurrentAnlassNr).bind("TeamNr", teamNr);
     return s.next() ? s.real("Summe") : 0.0;
 }
@@ -437,10 +455,12 @@ double DataLibrary::TotalTime(int teamNr, bool isGroup, bool additionalGame)
 
 bool DataLibrary::AnyMemberPlaysAddGame(int groupNr)
 {
-    Statement s(m_db, QStringList{
-        QStringLiteral("SELECT 1 FROM TeamsProAnlass e JOIN Team t ON t.TeamNr = e.TeamNr"),
-        QStringLiteral("WHERE e.AnlassNr = :AnlassNr and e.GroupNr = :xGroupNr"),
-        QStringLiteral("  and t.Zusatzspiel <> 0 LIMIT 1")});
+    Statement s(
+        m_db,
+        QStringList{
+            QStringLiteral("SELECT 1 FROM TeamsProAnlass e JOIN Team t ON t.TeamNr = e.TeamNr"),
+            QStringLiteral("WHERE e.AnlassNr = :AnlassNr and e.GroupNr = :xGroupNr"),
+            QStringLiteral("  and t.Zusatzspiel <> 0 LIMIT 1")});
     s.bind("AnlassNr", CurrentAnlassNr).bind("xGroupNr", groupNr);
     return s.next();
 }
@@ -450,18 +470,21 @@ bool DataLibrary::IsTeamInUse(int teamNr, QString &description)
     description.clear();
     // An entry counts like result rows: deleting an entered team would leave entries and
     // results behind that point at nothing.
-    Statement events(m_db, QStringList{
-        QStringLiteral("SELECT min(AnlassNr) AS AnlassNr FROM ("),
-        QStringLiteral("  SELECT AnlassNr FROM Parcours WHERE TeamNr = :xTeamNr"),
-        QStringLiteral("  UNION SELECT AnlassNr FROM TeamsProAnlass WHERE TeamNr = :xTeamNr)")});
+    Statement events(
+        m_db,
+        QStringList{QStringLiteral("SELECT min(AnlassNr) AS AnlassNr FROM ("),
+                    QStringLiteral("  SELECT AnlassNr FROM Parcours WHERE TeamNr = :xTeamNr"),
+                    QStringLiteral(
+                        "  UNION SELECT AnlassNr FROM TeamsProAnlass WHERE TeamNr = :xTeamNr)")});
     events.bind("xTeamNr", teamNr);
     bool inUse = false;
     if (events.next() && !events.value("AnlassNr").isNull()) {
         inUse = true;
         description = EventNameOf(int(events.integer("AnlassNr")));
     }
-    Statement groups(m_db, QStringLiteral("SELECT min(GruppenNr) AS GruppenNr FROM TeamsProGruppe "
-                                          "WHERE TeamNr = :xTeamNr"));
+    Statement groups(m_db,
+                     QStringLiteral("SELECT min(GruppenNr) AS GruppenNr FROM TeamsProGruppe "
+                                    "WHERE TeamNr = :xTeamNr"));
     groups.bind("xTeamNr", teamNr);
     if (groups.next() && !groups.value("GruppenNr").isNull()) {
         inUse = true;
@@ -476,24 +499,27 @@ bool DataLibrary::IsTeamInUse(int teamNr, QString &description)
 
 QString DataLibrary::EventNameOf(int anlassNr)
 {
-    Statement s(m_db, QStringLiteral("SELECT AnlassNr, AnlassBez FROM Anlass WHERE AnlassNr = "
-                                     ":xAnlassNr ORDER BY AnlassNr"));
+    Statement s(m_db,
+                QStringLiteral("SELECT AnlassNr, AnlassBez FROM Anlass WHERE AnlassNr = "
+                               ":xAnlassNr ORDER BY AnlassNr"));
     s.bind("xAnlassNr", anlassNr);
     return s.next() ? s.text("AnlassBez") : QString();
 }
 
 QString DataLibrary::TeamNameOf(int teamNr)
 {
-    Statement s(m_db, QStringLiteral("SELECT TeamNr, Name FROM Team WHERE TeamNr = :xTeamNr ORDER "
-                                     "BY TeamNr"));
+    Statement s(m_db,
+                QStringLiteral("SELECT TeamNr, Name FROM Team WHERE TeamNr = :xTeamNr ORDER "
+                               "BY TeamNr"));
     s.bind("xTeamNr", teamNr);
     return s.next() ? s.text("Name") : QString();
 }
 
 int DataLibrary::NextStartNr()
 {
-    Statement s(m_db, QStringLiteral("SELECT max(StartNr) AS StartNr FROM TeamsProAnlass WHERE "
-                                     "AnlassNr = :AnlassNr"));
+    Statement s(m_db,
+                QStringLiteral("SELECT max(StartNr) AS StartNr FROM TeamsProAnlass WHERE "
+                               "AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", CurrentAnlassNr);
     return (s.next() ? int(s.integer("StartNr")) : 0) + 1;
 }

@@ -49,7 +49,7 @@ public:
     // Row readers; std::nullopt when there is no such row.
     std::optional<EventRow> ReadEvent(int anlassNr);
     QList<EventRow> Events(); // in key order
-    int LowestEventNr();      // 0 when there is none
+    int LowestEventNr(); // 0 when there is none
     std::optional<TeamRow> ReadTeam(int teamNr);
     std::optional<EntryRow> ReadEntry(int anlassNr, int teamNr);
     QList<CategoryRow> Categories(); // in key order

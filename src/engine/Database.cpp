@@ -21,7 +21,8 @@ QString sqliteText(sqlite3 *handle, int resultCode)
 
 QString uriFor(const QString &path, bool creating)
 {
-    QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    QString uri =
+        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
     uri += creating ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw");
     return uri;
 }
@@ -72,8 +73,9 @@ void Database::open(const QString &directory)
     for (const Schema::Table &table : Schema::tables()) {
         const QString file = dir.filePath(table.fileName());
         if (!QFileInfo(file).isFile())
-            throw DatabaseError(QStringLiteral("Die Tabelle %1 fehlt: die Datei %2 wurde nicht gefunden.")
-                                    .arg(table.name, QDir::toNativeSeparators(file)));
+            throw DatabaseError(
+                QStringLiteral("Die Tabelle %1 fehlt: die Datei %2 wurde nicht gefunden.")
+                    .arg(table.name, QDir::toNativeSeparators(file)));
     }
     attachAll(directory, false);
 }
@@ -87,7 +89,8 @@ void Database::createTables(const QString &directory)
     const QStringList existing = existingTableFiles(directory);
     if (!existing.isEmpty())
         throw DatabaseError(
-            QStringLiteral("Das Verzeichnis %1 enthält schon Tabellen (%2); es wird nicht verändert.")
+            QStringLiteral(
+                "Das Verzeichnis %1 enthält schon Tabellen (%2); es wird nicht verändert.")
                 .arg(QDir::toNativeSeparators(directory), existing.join(QStringLiteral(", "))));
     Database db;
     try {
@@ -151,43 +154,46 @@ void Database::attachAll(const QString &directory, bool creating)
 void Database::attachTable(const Schema::Table &table, const QString &file, bool creating)
 {
     {
-            Statement attach(*this, QStringLiteral("ATTACH DATABASE :uri AS \"%1\"").arg(table.schemaName()));
-            attach.bind("uri", uriFor(file, creating));
-            attach.exec();
-            if (!durable)
-                exec(QStringLiteral("PRAGMA \"%1\".synchronous = OFF").arg(table.schemaName()));
-            if (creating) {
-                exec(QStringLiteral("BEGIN"));
-                for (const QString &sql : table.createStatements()) {
-                    if (sql.startsWith(QLatin1String("PRAGMA")))
-                        continue;
-                    exec(sql);
-                }
-                exec(QStringLiteral("COMMIT"));
-                // These pragmas write the file header and cannot run inside a transaction.
-                for (const QString &sql : table.createStatements()) {
-                    if (sql.startsWith(QLatin1String("PRAGMA")))
-                        exec(sql);
-                }
-                return;
+        Statement attach(*this,
+                         QStringLiteral("ATTACH DATABASE :uri AS \"%1\"").arg(table.schemaName()));
+        attach.bind("uri", uriFor(file, creating));
+        attach.exec();
+        if (!durable)
+            exec(QStringLiteral("PRAGMA \"%1\".synchronous = OFF").arg(table.schemaName()));
+        if (creating) {
+            exec(QStringLiteral("BEGIN"));
+            for (const QString &sql : table.createStatements()) {
+                if (sql.startsWith(QLatin1String("PRAGMA")))
+                    continue;
+                exec(sql);
             }
-            Statement id(*this, QStringLiteral("PRAGMA \"%1\".application_id").arg(table.schemaName()));
-            const bool isOurs = id.next() && id.integer(0) == Schema::applicationId;
-            if (!isOurs)
-                throw DatabaseError(QStringLiteral("Die Datei %1 ist keine Velunda-Tabelle.")
-                                        .arg(QDir::toNativeSeparators(file)));
-            Statement columns(*this, QStringLiteral("PRAGMA \"%1\".table_info(\"%2\")")
-                                         .arg(table.schemaName(), table.name));
-            QStringList found;
-            while (columns.next())
-                found << columns.text("name");
-            QStringList expected;
-            for (const Schema::Column &c : table.columns)
-                expected << c.name;
-            if (found != expected)
-                throw DatabaseError(
-                    QStringLiteral("Die Datei %1 enthält nicht die Tabelle %2 mit den erwarteten Spalten.")
-                        .arg(QDir::toNativeSeparators(file), table.name));
+            exec(QStringLiteral("COMMIT"));
+            // These pragmas write the file header and cannot run inside a transaction.
+            for (const QString &sql : table.createStatements()) {
+                if (sql.startsWith(QLatin1String("PRAGMA")))
+                    exec(sql);
+            }
+            return;
+        }
+        Statement id(*this, QStringLiteral("PRAGMA \"%1\".application_id").arg(table.schemaName()));
+        const bool isOurs = id.next() && id.integer(0) == Schema::applicationId;
+        if (!isOurs)
+            throw DatabaseError(QStringLiteral("Die Datei %1 ist keine Velunda-Tabelle.")
+                                    .arg(QDir::toNativeSeparators(file)));
+        Statement columns(
+            *this,
+            QStringLiteral("PRAGMA \"%1\".table_info(\"%2\")").arg(table.schemaName(), table.name));
+        QStringList found;
+        while (columns.next())
+            found << columns.text("name");
+        QStringList expected;
+        for (const Schema::Column &c : table.columns)
+            expected << c.name;
+        if (found != expected)
+            throw DatabaseError(
+                QStringLiteral(
+                    "Die Datei %1 enthält nicht die Tabelle %2 mit den erwarteten Spalten.")
+                    .arg(QDir::toNativeSeparators(file), table.name));
     }
 }
 

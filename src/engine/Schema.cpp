@@ -6,11 +6,26 @@ namespace Schema {
 
 namespace {
 
-Column autoInc(const char *name) { return {QLatin1String(name), ColumnType::AutoIncrement}; }
-Column integer(const char *name) { return {QLatin1String(name), ColumnType::Integer}; }
-Column smallint(const char *name) { return {QLatin1String(name), ColumnType::SmallInt}; }
-Column real(const char *name) { return {QLatin1String(name), ColumnType::Float}; }
-Column boolean(const char *name) { return {QLatin1String(name), ColumnType::Boolean}; }
+Column autoInc(const char *name)
+{
+    return {QLatin1String(name), ColumnType::AutoIncrement};
+}
+Column integer(const char *name)
+{
+    return {QLatin1String(name), ColumnType::Integer};
+}
+Column smallint(const char *name)
+{
+    return {QLatin1String(name), ColumnType::SmallInt};
+}
+Column real(const char *name)
+{
+    return {QLatin1String(name), ColumnType::Float};
+}
+Column boolean(const char *name)
+{
+    return {QLatin1String(name), ColumnType::Boolean};
+}
 Column string(const char *name, int length)
 {
     return {QLatin1String(name), ColumnType::String, length};
@@ -29,9 +44,8 @@ QList<Table> buildTables()
     QList<Table> t;
     t.append({QStringLiteral("Team"),
               {autoInc("TeamNr"), smallint("Typ"), integer("StartNr"), string("Name", 50),
-               string("Vorname", 25), string("Verein", 50), string("Hund", 25),
-               string("Rasse", 35), integer("KatNr"), boolean("Zusatzspiel"),
-               integer("RandomNum")},
+               string("Vorname", 25), string("Verein", 50), string("Hund", 25), string("Rasse", 35),
+               integer("KatNr"), boolean("Zusatzspiel"), integer("RandomNum")},
               {},
               {{QStringLiteral("Team01"), names({"Name", "Vorname", "TeamNr"})},
                {QStringLiteral("Team02"), names({"KatNr", "Name"})}}});
@@ -43,15 +57,13 @@ QList<Table> buildTables()
     t.append({QStringLiteral("Anlass"),
               {autoInc("AnlassNr"), string("AnlassBez", 50), string("Rangberechnung", 15),
                smallint("PunkteSort"), smallint("ZeitSort"), boolean("AutoRangBerechnung"),
-               smallint("RangBerNachTeams"), boolean("Zusatzspiel"),
-               string("ZusatzspielName", 50)},
+               smallint("RangBerNachTeams"), boolean("Zusatzspiel"), string("ZusatzspielName", 50)},
               {},
               {}});
     t.append({QStringLiteral("TeamsProAnlass"),
-              {integer("AnlassNr"), integer("TeamNr"), integer("StartNr"),
-               boolean("Abgeschlossen"), boolean("RangBerechnet"), boolean("IsGroup"),
-               integer("GroupNr"), boolean("ZusatzAbgeschlossen"),
-               boolean("ZusatzRangBerechnet")},
+              {integer("AnlassNr"), integer("TeamNr"), integer("StartNr"), boolean("Abgeschlossen"),
+               boolean("RangBerechnet"), boolean("IsGroup"), integer("GroupNr"),
+               boolean("ZusatzAbgeschlossen"), boolean("ZusatzRangBerechnet")},
               names({"AnlassNr", "TeamNr"}),
               {{QStringLiteral("GroupTeam"), names({"AnlassNr", "GroupNr", "TeamNr"})},
                {QStringLiteral("TeamsProAnlassTeam"), names({"TeamNr"})}}});
@@ -67,8 +79,7 @@ QList<Table> buildTables()
               // Results are read per participant and event far more often than per post.
               {{QStringLiteral("ParcoursTeam"), names({"TeamNr", "AnlassNr"})}}});
     t.append({QStringLiteral("Rang"),
-              {smallint("Rang"), integer("TeamNr"), real("Zeit"), real("Punkte"),
-               integer("KatNr")},
+              {smallint("Rang"), integer("TeamNr"), real("Zeit"), real("Punkte"), integer("KatNr")},
               {},
               {{QStringLiteral("Team"), names({"TeamNr"})},
                {QStringLiteral("RangKat"), names({"KatNr", "Rang"})}}});
@@ -140,21 +151,20 @@ QStringList Table::createStatements() const
     }
     QStringList statements;
     statements << QStringLiteral("CREATE TABLE ") + schema + QLatin1Char('.') + quoted(name)
-                    + QStringLiteral(" (\n  ") + parts.join(QStringLiteral(",\n  "))
-                    + QStringLiteral("\n) STRICT");
+            + QStringLiteral(" (\n  ") + parts.join(QStringLiteral(",\n  "))
+            + QStringLiteral("\n) STRICT");
     for (const Index &index : indexes) {
         QStringList cols;
         for (const QString &c : index.columns)
             cols << quoted(c);
         statements << QStringLiteral("CREATE INDEX ") + schema + QLatin1Char('.')
-                        + quoted(index.name) + QStringLiteral(" ON ") + quoted(name)
-                        + QStringLiteral(" (") + cols.join(QStringLiteral(", "))
-                        + QLatin1Char(')');
+                + quoted(index.name) + QStringLiteral(" ON ") + quoted(name) + QStringLiteral(" (")
+                + cols.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
     statements << QStringLiteral("PRAGMA ") + schema + QStringLiteral(".application_id = ")
-                    + QString::number(applicationId);
+            + QString::number(applicationId);
     statements << QStringLiteral("PRAGMA ") + schema + QStringLiteral(".user_version = ")
-                    + QString::number(schemaVersion);
+            + QString::number(schemaVersion);
     return statements;
 }
 
@@ -186,8 +196,9 @@ QString explainConstraint(const QString &sqliteMessage)
     const QString where = QStringLiteral("„") + column + QStringLiteral("“ (Tabelle ")
         + m.captured(2) + QLatin1Char(')');
     if (kind == QLatin1String("length"))
-        return QStringLiteral("Der Text für ") + where + QStringLiteral(" ist zu lang: erlaubt sind höchstens ")
-            + m.captured(4) + QStringLiteral(" Zeichen.");
+        return QStringLiteral("Der Text für ") + where
+            + QStringLiteral(" ist zu lang: erlaubt sind höchstens ") + m.captured(4)
+            + QStringLiteral(" Zeichen.");
     if (kind == QLatin1String("range")) {
         const bool small = m.captured(4) == QLatin1String("smallint");
         return QStringLiteral("Die Zahl für ") + where

@@ -5,13 +5,11 @@
 
 #include <sqlite3.h>
 
-Statement::Statement(Database &db, const QString &sql)
-    : m_db(db)
-    , m_sql(sql)
+Statement::Statement(Database &db, const QString &sql) : m_db(db), m_sql(sql)
 {
     const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &m_stmt,
-                                      nullptr);
+    const int rc =
+        sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
@@ -21,8 +19,7 @@ Statement::Statement(Database &db, const QString &sql)
 
 Statement::Statement(Database &db, const QStringList &lines)
     : Statement(db, lines.join(QLatin1Char('\n')))
-{
-}
+{ }
 
 Statement::~Statement()
 {
@@ -82,8 +79,7 @@ bool Statement::next()
 
 void Statement::exec()
 {
-    while (next()) {
-    }
+    while (next()) { }
 }
 
 void Statement::reset()
@@ -119,8 +115,8 @@ int Statement::requireColumn(const char *name) const
 {
     const int index = columnIndex(QString::fromUtf8(name));
     if (index < 0)
-        throw DatabaseError(QStringLiteral("Feld %1 nicht gefunden in: %2")
-                                .arg(QString::fromUtf8(name), m_sql));
+        throw DatabaseError(
+            QStringLiteral("Feld %1 nicht gefunden in: %2").arg(QString::fromUtf8(name), m_sql));
     return index;
 }
 

@@ -2,8 +2,7 @@
 
 #include "engine/Database.h"
 
-Transaction::Transaction(Database &db)
-    : m_db(db)
+Transaction::Transaction(Database &db) : m_db(db)
 {
     m_db.exec(QStringLiteral("SAVEPOINT velunda"));
 }

@@ -17,13 +17,12 @@ constexpr int NameLength = 50; // AnlassBez and ZusatzspielName
 } // namespace
 
 EventEditor::EventEditor(Competition &competition) : m_competition(competition)
-{
-}
+{ }
 
 QStringList EventEditor::rankMethods()
 {
     return {QStringLiteral("Nach Punkten"), QStringLiteral("Nach Zeit"),
-        QStringLiteral("Punkte/Zeit"), QStringLiteral("Zeit/Punkte")};
+            QStringLiteral("Punkte/Zeit"), QStringLiteral("Zeit/Punkte")};
 }
 
 bool EventEditor::pointsSortEnabled(const QString &method)
@@ -72,7 +71,7 @@ QList<PostChoice> EventEditor::LoadPostList()
 {
     QList<PostChoice> items;
     for (const PostRow &post : m_competition.data().Posts())
-        items << PostChoice {post.PostenNr, post.PostenBez, post.Aktiv};
+        items << PostChoice{post.PostenNr, post.PostenBez, post.Aktiv};
     return items;
 }
 
@@ -172,7 +171,7 @@ void EventEditor::SavePostSelection(const QList<PostChoice> &posts)
 {
     // Posts deleted since the list was loaded match no row and are skipped.
     Statement update(m_competition.data().db(),
-        QStringLiteral("UPDATE Posten SET Aktiv = :Aktiv WHERE PostenNr = :PostenNr"));
+                     QStringLiteral("UPDATE Posten SET Aktiv = :Aktiv WHERE PostenNr = :PostenNr"));
     for (const PostChoice &post : posts) {
         update.reset();
         update.bind("Aktiv", post.checked).bind("PostenNr", post.PostenNr);

@@ -10,7 +10,8 @@
 class Competition;
 
 // One item of the event dialog's post list.
-struct PostChoice {
+struct PostChoice
+{
     int PostenNr = 0;
     QString PostenBez;
     bool checked = false;
@@ -18,7 +19,8 @@ struct PostChoice {
 
 // What the event dialog's controls hold. The number of teams stays text until it is
 // saved, so that a refused entry is given back to the operator as typed.
-struct EventInput {
+struct EventInput
+{
     QString AnlassBez;
     QString Rangberechnung;
     int PunkteSort = 0; // 1 "Absteigend", 2 "Aufsteigend", 0 none chosen
@@ -34,7 +36,8 @@ struct EventInput {
 // The event dialog without its widgets: it prepares the row to create or edit, checks
 // what was typed and saves the event with the post selection. Nothing is written before
 // "Speichern"; cancelling needs no undo.
-class EventEditor {
+class EventEditor
+{
 public:
     explicit EventEditor(Competition &competition);
 

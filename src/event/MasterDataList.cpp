@@ -10,8 +10,7 @@
 #include <cmath>
 
 MasterDataList::MasterDataList(DataLibrary &data, UserInterface &ui) : m_data(data), m_ui(ui)
-{
-}
+{ }
 
 void MasterDataList::SetupList()
 {
@@ -19,10 +18,10 @@ void MasterDataList::SetupList()
     m_state = State::Browse;
     if (posts()) {
         for (const PostRow &post : m_data.Posts())
-            m_rows << MasterRecord {post.PostenNr, post.PostenBez, post.Faktor, post.Aktiv};
+            m_rows << MasterRecord{post.PostenNr, post.PostenBez, post.Faktor, post.Aktiv};
     } else {
         for (const CategoryRow &category : m_data.Categories())
-            m_rows << MasterRecord {category.KatNr, category.KatBez, 0, false};
+            m_rows << MasterRecord{category.KatNr, category.KatBez, 0, false};
     }
     setCurrentRow(m_current);
 }
@@ -68,7 +67,7 @@ MasterInput MasterDataList::pendingInput() const
 {
     // A new post starts with an empty factor field, not with "0,00".
     return {m_pending.name, m_state == State::Insert ? QString() : factorText(m_pending.Faktor),
-        m_pending.Aktiv};
+            m_pending.Aktiv};
 }
 
 bool MasterDataList::parseFactor(const QString &text, double &factor)
@@ -120,20 +119,20 @@ void MasterDataList::Post(const MasterInput &input)
         double factor = 0;
         parseFactor(input.Faktor, factor);
         Statement s(db,
-            m_state == State::Insert
-                ? QStringLiteral("INSERT INTO Posten (PostenBez, Faktor, Aktiv) "
-                                 "VALUES (:Bez, :Faktor, :Aktiv)")
-                : QStringLiteral("UPDATE Posten SET PostenBez = :Bez, Faktor = :Faktor, "
-                                 "Aktiv = :Aktiv WHERE PostenNr = :Nr"));
+                    m_state == State::Insert
+                        ? QStringLiteral("INSERT INTO Posten (PostenBez, Faktor, Aktiv) "
+                                         "VALUES (:Bez, :Faktor, :Aktiv)")
+                        : QStringLiteral("UPDATE Posten SET PostenBez = :Bez, Faktor = :Faktor, "
+                                         "Aktiv = :Aktiv WHERE PostenNr = :Nr"));
         s.bind("Bez", input.name).bind("Faktor", factor).bind("Aktiv", input.Aktiv);
         if (m_state == State::Edit)
             s.bind("Nr", key);
         s.exec();
     } else {
         Statement s(db,
-            m_state == State::Insert
-                ? QStringLiteral("INSERT INTO Kategorie (KatBez) VALUES (:Bez)")
-                : QStringLiteral("UPDATE Kategorie SET KatBez = :Bez WHERE KatNr = :Nr"));
+                    m_state == State::Insert
+                        ? QStringLiteral("INSERT INTO Kategorie (KatBez) VALUES (:Bez)")
+                        : QStringLiteral("UPDATE Kategorie SET KatBez = :Bez WHERE KatNr = :Nr"));
         s.bind("Bez", input.name);
         if (m_state == State::Edit)
             s.bind("Nr", key);
@@ -159,15 +158,15 @@ void MasterDataList::DeleteBtnClick()
 {
     const QString name = m_current >= 0 ? m_rows.at(m_current).name : QString();
     if (!m_ui.askYesNo(QStringLiteral("Wollen Sie den Eintrag [") + name
-            + QStringLiteral("] wirklich löschen?")))
+                       + QStringLiteral("] wirklich löschen?")))
         return;
     if (m_current < 0) {
         m_ui.showError(QStringLiteral("Cannot perform this operation on an empty dataset"));
         return;
     }
     Statement s(m_data.db(),
-        posts() ? QStringLiteral("DELETE FROM Posten WHERE PostenNr = :Nr")
-                : QStringLiteral("DELETE FROM Kategorie WHERE KatNr = :Nr"));
+                posts() ? QStringLiteral("DELETE FROM Posten WHERE PostenNr = :Nr")
+                        : QStringLiteral("DELETE FROM Kategorie WHERE KatNr = :Nr"));
     s.bind("Nr", m_rows.at(m_current).key);
     s.exec();
     SetupList();

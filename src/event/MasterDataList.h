@@ -9,7 +9,8 @@ class UserInterface;
 
 // A category ('K': key KatNr, name KatBez) or a post ('P': key PostenNr, name PostenBez,
 // Faktor, Aktiv), as the master-data dialogs show and edit it.
-struct MasterRecord {
+struct MasterRecord
+{
     int key = 0;
     QString name;
     double Faktor = 0; // posts only; 0 when never given, which every reader counts as 1
@@ -17,7 +18,8 @@ struct MasterRecord {
 };
 
 // What the detail dialog's fields hold; the factor stays text until it is checked.
-struct MasterInput {
+struct MasterInput
+{
     QString name;
     QString Faktor;
     bool Aktiv = false;
@@ -26,7 +28,8 @@ struct MasterInput {
 // The master-data list of categories or posts without its widgets: the rows in key order,
 // the current row, and the pending insert or edit that the detail dialog fills. A confirmed
 // detail dialog stores its row at once.
-class MasterDataList {
+class MasterDataList
+{
 public:
     enum class State { Browse, Insert, Edit };
 

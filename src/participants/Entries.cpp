@@ -7,13 +7,13 @@
 #include "engine/Transaction.h"
 
 Entries::Entries(Competition &competition) : m_competition(competition)
-{
-}
+{ }
 
 int Entries::nextStartNr(int anlassNr)
 {
     // NextStartNr of the data module, for the event given rather than the open one.
-    Statement s(m_competition.data().db(),
+    Statement s(
+        m_competition.data().db(),
         QStringLiteral("SELECT max(StartNr) FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", anlassNr);
     return (s.next() ? int(s.integer(0)) : 0) + 1;
@@ -80,14 +80,15 @@ void Entries::enter(int anlassNr, int teamNr, bool isGroup, int groupNr)
 
     // One empty row per active post; a row that exists already (a member entered before
     // or through its group) is kept as it is.
-    Statement rows(db,
-        isGroup ? QStringList {QStringLiteral(
-                                   "INSERT OR IGNORE INTO Parcours (AnlassNr, PostenNr, TeamNr)"),
-            QStringLiteral("SELECT :AnlassNr, p.PostenNr, g.TeamNr"),
-            QStringLiteral("FROM Posten p, TeamsProGruppe g"),
-            QStringLiteral("WHERE p.Aktiv <> 0 AND g.GruppenNr = :TeamNr"),
-            QStringLiteral("ORDER BY p.PostenNr, g.TeamNr")}
-                : QStringList {
+    Statement rows(
+        db,
+        isGroup ? QStringList{QStringLiteral(
+                                  "INSERT OR IGNORE INTO Parcours (AnlassNr, PostenNr, TeamNr)"),
+                              QStringLiteral("SELECT :AnlassNr, p.PostenNr, g.TeamNr"),
+                              QStringLiteral("FROM Posten p, TeamsProGruppe g"),
+                              QStringLiteral("WHERE p.Aktiv <> 0 AND g.GruppenNr = :TeamNr"),
+                              QStringLiteral("ORDER BY p.PostenNr, g.TeamNr")}
+                : QStringList{
                     QStringLiteral("INSERT OR IGNORE INTO Parcours (AnlassNr, PostenNr, TeamNr)"),
                     QStringLiteral("SELECT :AnlassNr, p.PostenNr, :TeamNr"),
                     QStringLiteral("FROM Posten p WHERE p.Aktiv <> 0"),
@@ -103,16 +104,17 @@ void Entries::removeEntry(int anlassNr, int teamNr)
         db, QStringLiteral("DELETE FROM Parcours WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
     own.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
     own.exec();
-    Statement members(db,
-        QStringList {
+    Statement members(
+        db,
+        QStringList{
             QStringLiteral("DELETE FROM Parcours WHERE AnlassNr = :AnlassNr AND TeamNr IN"),
             QStringLiteral("  (SELECT TeamNr FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr AND "
                            "GroupNr = :TeamNr)")});
     members.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
     members.exec();
     Statement entries(db,
-        QStringLiteral("DELETE FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr "
-                       "AND (GroupNr = :TeamNr OR TeamNr = :TeamNr)"));
+                      QStringLiteral("DELETE FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr "
+                                     "AND (GroupNr = :TeamNr OR TeamNr = :TeamNr)"));
     entries.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
     entries.exec();
 }
@@ -123,7 +125,7 @@ void Entries::RemoveEntry(int teamNr)
     const std::optional<TeamRow> team = data.ReadTeam(teamNr);
     const QString name = team ? DataLibrary::CalcFullName(team->Name, team->Vorname) : QString();
     if (!m_competition.ui().askYesNo(QStringLiteral("Wollen Sie den Eintrag [") + name
-            + QStringLiteral("] wirklich löschen?")))
+                                     + QStringLiteral("] wirklich löschen?")))
         return;
     const int anlassNr = m_competition.CurrentAnlassNr();
     if (!data.ReadEntry(anlassNr, teamNr))

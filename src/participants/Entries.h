@@ -5,7 +5,8 @@
 class Competition;
 
 // Entries of participants in an event, with their prepared result rows.
-class Entries {
+class Entries
+{
 public:
     explicit Entries(Competition &competition);
 

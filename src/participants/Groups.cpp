@@ -12,12 +12,11 @@
 #include <algorithm>
 
 Groups::Groups(Competition &competition) : m_competition(competition)
-{
-}
+{ }
 
 QList<GroupItem> Groups::LoadGroups(int groupNr)
 {
-    QStringList sql {QStringLiteral("SELECT TeamNr, Name FROM Team WHERE Typ = 2")};
+    QStringList sql{QStringLiteral("SELECT TeamNr, Name FROM Team WHERE Typ = 2")};
     if (groupNr != 0)
         sql << QStringLiteral("  AND TeamNr = :TeamNr");
     Statement s(m_competition.data().db(), sql);
@@ -36,16 +35,17 @@ QList<GroupItem> Groups::LoadGroups(int groupNr)
 QList<MemberItem> Groups::LoadMembers(int groupNr)
 {
     // A membership whose team has gone is still listed, so that it can be removed.
-    Statement s(m_competition.data().db(),
-        QStringList {QStringLiteral("SELECT g.TeamNr, t.Name, t.Vorname, t.Hund"),
-            QStringLiteral("FROM TeamsProGruppe g LEFT JOIN Team t ON t.TeamNr = g.TeamNr"),
-            QStringLiteral("WHERE g.GruppenNr = :GruppenNr ORDER BY g.TeamNr")});
+    Statement s(
+        m_competition.data().db(),
+        QStringList{QStringLiteral("SELECT g.TeamNr, t.Name, t.Vorname, t.Hund"),
+                    QStringLiteral("FROM TeamsProGruppe g LEFT JOIN Team t ON t.TeamNr = g.TeamNr"),
+                    QStringLiteral("WHERE g.GruppenNr = :GruppenNr ORDER BY g.TeamNr")});
     s.bind("GruppenNr", groupNr);
     QList<MemberItem> members;
     while (s.next()) {
         members.append({int(s.integer("TeamNr")),
-            DataLibrary::CalcFullName(s.text("Name"), s.text("Vorname")) + QStringLiteral(" mit ")
-                + s.text("Hund")});
+                        DataLibrary::CalcFullName(s.text("Name"), s.text("Vorname"))
+                            + QStringLiteral(" mit ") + s.text("Hund")});
     }
     return members;
 }
@@ -63,8 +63,8 @@ void Groups::AddMemberships(int groupNr, const QStringList &selectionList)
     Database &db = m_competition.data().db();
     Transaction transaction(db);
     Statement add(db,
-        QStringLiteral("INSERT OR IGNORE INTO TeamsProGruppe (GruppenNr, TeamNr) "
-                       "VALUES (:GruppenNr, :TeamNr)"));
+                  QStringLiteral("INSERT OR IGNORE INTO TeamsProGruppe (GruppenNr, TeamNr) "
+                                 "VALUES (:GruppenNr, :TeamNr)"));
     for (const QString &text : selectionList) {
         bool ok = false;
         const int teamNr = text.toInt(&ok);
@@ -84,7 +84,8 @@ bool Groups::RemoveMember(int groupNr, int teamNr)
     if (!m_competition.ui().askYesNo(
             QStringLiteral("Wollen Sie dieses Team wirklich aus der Gruppe entfernen?")))
         return false;
-    Statement s(m_competition.data().db(),
+    Statement s(
+        m_competition.data().db(),
         QStringLiteral(
             "DELETE FROM TeamsProGruppe WHERE GruppenNr = :GruppenNr AND TeamNr = :TeamNr"));
     s.bind("GruppenNr", groupNr).bind("TeamNr", teamNr);
@@ -100,7 +101,7 @@ bool Groups::DeleteGroup(int groupNr)
         return false;
     UserInterface &ui = m_competition.ui();
     if (!ui.askYesNo(QStringLiteral("Wollen Sie die Gruppe ") + group->Name
-            + QStringLiteral(" wirklich löschen?")))
+                     + QStringLiteral(" wirklich löschen?")))
         return false;
     // An entered group is deleted only with its entries, from the event: otherwise its
     // members' entries would count as finished for a participant nobody can see.
@@ -112,8 +113,8 @@ bool Groups::DeleteGroup(int groupNr)
         return false;
     }
     Transaction transaction(data.db());
-    Statement members(
-        data.db(), QStringLiteral("DELETE FROM TeamsProGruppe WHERE GruppenNr = :TeamNr"));
+    Statement members(data.db(),
+                      QStringLiteral("DELETE FROM TeamsProGruppe WHERE GruppenNr = :TeamNr"));
     members.bind("TeamNr", groupNr);
     members.exec();
     Statement team(data.db(), QStringLiteral("DELETE FROM Team WHERE TeamNr = :TeamNr"));
@@ -130,8 +131,8 @@ void Groups::EnterNewGroup(int groupNr)
 
 void Groups::EnterGroup(int groupNr, bool printOnSave)
 {
-    m_competition.entries().EnterGroup(
-        m_competition.CurrentAnlassNr(), groupNr, MemberNrs(groupNr));
+    m_competition.entries().EnterGroup(m_competition.CurrentAnlassNr(), groupNr,
+                                       MemberNrs(groupNr));
     if (printOnSave)
         m_competition.scorecards().OutputScorecards(true, groupNr);
 }

@@ -7,20 +7,23 @@
 class Competition;
 
 // One line of the group list; the number, not the name, says which group it is.
-struct GroupItem {
+struct GroupItem
+{
     int TeamNr = 0;
     QString Name;
 };
 
 // One line of a group's member list: "Name Vorname mit Hund".
-struct MemberItem {
+struct MemberItem
+{
     int TeamNr = 0;
     QString text;
 };
 
 // The group dialog without its widgets: groups, their members, and entering a group
 // with its members into the open event.
-class Groups {
+class Groups
+{
 public:
     explicit Groups(Competition &competition);
 

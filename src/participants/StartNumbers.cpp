@@ -10,8 +10,7 @@
 #include <random>
 
 StartNumbers::StartNumbers(Competition &competition) : m_competition(competition)
-{
-}
+{ }
 
 bool StartNumbers::ClearStrNrBtnClick()
 {
@@ -27,8 +26,10 @@ void StartNumbers::ClearStartNumbers()
 {
     Database &db = m_competition.data().db();
     Transaction transaction(db);
-    Statement teams(db,
-        QStringList {QStringLiteral("UPDATE Team SET StartNr = 0"),
+    Statement teams(
+        db,
+        QStringList{
+            QStringLiteral("UPDATE Team SET StartNr = 0"),
             QStringLiteral(
                 "WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr)")});
     teams.bind("AnlassNr", m_competition.CurrentAnlassNr());
@@ -58,7 +59,7 @@ void StartNumbers::DrawRandomNumbers()
     Statement update(
         db, QStringLiteral("UPDATE Team SET RandomNum = :RandomNum WHERE TeamNr = :TeamNr"));
     for (const OverviewRow &row :
-        TeamLists::EventParticipants(db, m_competition.CurrentAnlassNr())) {
+         TeamLists::EventParticipants(db, m_competition.CurrentAnlassNr())) {
         update.reset();
         update.bind("RandomNum", draw(generator)).bind("TeamNr", row.TeamNr);
         update.exec();
@@ -74,7 +75,7 @@ int StartNumbers::nextStartNr()
 void StartNumbers::setStandingNumber(int teamNr, int startNr)
 {
     Statement s(m_competition.data().db(),
-        QStringLiteral("UPDATE Team SET StartNr = :StartNr WHERE TeamNr = :TeamNr"));
+                QStringLiteral("UPDATE Team SET StartNr = :StartNr WHERE TeamNr = :TeamNr"));
     s.bind("StartNr", startNr).bind("TeamNr", teamNr);
     s.exec();
 }
@@ -82,8 +83,8 @@ void StartNumbers::setStandingNumber(int teamNr, int startNr)
 void StartNumbers::SetEntryStartNr(int teamNr, int startNr)
 {
     Statement s(m_competition.data().db(),
-        QStringLiteral("UPDATE TeamsProAnlass SET StartNr = :StartNr "
-                       "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
+                QStringLiteral("UPDATE TeamsProAnlass SET StartNr = :StartNr "
+                               "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
     s.bind("StartNr", startNr)
         .bind("AnlassNr", m_competition.CurrentAnlassNr())
         .bind("TeamNr", teamNr);
@@ -102,15 +103,16 @@ bool StartNumbers::NewStrNrBtnClick()
         Transaction transaction(db);
         ClearStartNumbers();
         DrawRandomNumbers();
-        Statement members(db,
-            QStringList {
+        Statement members(
+            db,
+            QStringList{
                 QStringLiteral(
                     "SELECT g.TeamNr FROM TeamsProGruppe g JOIN Team t ON t.TeamNr = g.TeamNr"),
                 QStringLiteral("WHERE g.GruppenNr = :GruppenNr ORDER BY g.TeamNr")});
         // Members entered in the event are listed among the teams and first get numbers of
         // their own; their group's pass then gives them its number instead.
         for (const OverviewRow &row :
-            TeamLists::EventParticipants(db, m_competition.CurrentAnlassNr())) {
+             TeamLists::EventParticipants(db, m_competition.CurrentAnlassNr())) {
             if (!row.isTeam() && !row.isGroup())
                 continue;
             const int n = nextStartNr();

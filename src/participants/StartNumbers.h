@@ -4,7 +4,8 @@ class Competition;
 
 // Clearing and drawing the start numbers of the open event. Each command changes the
 // event as one whole: an error leaves every number as it was.
-class StartNumbers {
+class StartNumbers
+{
 public:
     explicit StartNumbers(Competition &competition);
 

@@ -10,8 +10,7 @@
 #include "reports/Scorecards.h"
 
 TeamEditor::TeamEditor(Competition &competition) : m_competition(competition)
-{
-}
+{ }
 
 void TeamEditor::PrepareRecord()
 {
@@ -102,8 +101,8 @@ TeamEditor::SaveResult TeamEditor::Save(TeamInput &input)
         Transaction transaction(data.db());
         data.SaveTeam(row);
         if (entering)
-            m_competition.entries().EnterParticipant(
-                m_competition.CurrentAnlassNr(), row.TeamNr, false, 0);
+            m_competition.entries().EnterParticipant(m_competition.CurrentAnlassNr(), row.TeamNr,
+                                                     false, 0);
         else
             m_competition.startNumbers().SetEntryStartNr(row.TeamNr, row.StartNr);
         transaction.commit();
@@ -122,8 +121,8 @@ QStringList TeamEditor::distinctValues(const char *column)
 {
     const QString c = QLatin1String(column);
     Statement s(m_competition.data().db(),
-        QStringLiteral("select ") + c + QStringLiteral(" from Team group by ") + c
-            + QStringLiteral(" order by ") + c);
+                QStringLiteral("select ") + c + QStringLiteral(" from Team group by ") + c
+                    + QStringLiteral(" order by ") + c);
     QStringList values;
     while (s.next())
         values << s.text(0);

@@ -9,7 +9,8 @@
 class Competition;
 
 // What the operator typed into the team dialog.
-struct TeamInput {
+struct TeamInput
+{
     QString StartNr;
     QString Name;
     QString Vorname;
@@ -23,7 +24,8 @@ struct TeamInput {
 
 // The team dialog without its widgets: the pending record of a team or group, its
 // validation, and saving in and outside entry mode.
-class TeamEditor {
+class TeamEditor
+{
 public:
     enum class SaveResult {
         Refused, // input incomplete or wrong; the operator has been told, the record stays pending

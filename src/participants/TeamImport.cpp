@@ -16,8 +16,8 @@ namespace {
 
 enum Column { Name, Vorname, Verein, Hund, Rasse, Kategorie, Zusatzspiel, StartNr, ColumnCount };
 
-const char *const ColumnNames[ColumnCount] = {
-    "Name", "Vorname", "Verein", "Hund", "Rasse", "Kategorie", "Zusatzspiel", "StartNr"};
+const char *const ColumnNames[ColumnCount] = {"Name",  "Vorname",   "Verein",      "Hund",
+                                              "Rasse", "Kategorie", "Zusatzspiel", "StartNr"};
 
 // Columns the header must name; Zusatzspiel and StartNr may be left out.
 constexpr int RequiredColumns = Kategorie + 1;
@@ -44,8 +44,9 @@ int columnOfHeader(const QString &cell)
 
 // Bytes 0x80..0x9F of Windows-1252; the five it leaves undefined keep their code.
 const char16_t Cp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C,
-    0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString fromWindows1252(const QByteArray &data)
 {
@@ -110,8 +111,7 @@ QString TeamImportLine::statusText() const
 }
 
 TeamImport::TeamImport(Database &db) : m_db(db)
-{
-}
+{ }
 
 QString TeamImport::decode(const QByteArray &data, QString *encodingName)
 {
@@ -316,8 +316,8 @@ void TeamImport::validate()
     QHash<QString, int> existing;
     {
         Statement s(m_db,
-            QStringLiteral("SELECT TeamNr, Name, Vorname, Hund FROM Team "
-                           "WHERE Typ = 1 ORDER BY TeamNr"));
+                    QStringLiteral("SELECT TeamNr, Name, Vorname, Hund FROM Team "
+                                   "WHERE Typ = 1 ORDER BY TeamNr"));
         while (s.next()) {
             const QString key = teamKey(s.text(1), s.text(2), s.text(3));
             if (!existing.contains(key))
@@ -452,10 +452,10 @@ int TeamImport::write()
         throw DatabaseError(
             QStringLiteral("Die Datei enthält fehlerhafte Zeilen; es wurde nichts importiert."));
     Statement insert(m_db,
-        QStringLiteral("INSERT INTO Team (Typ, StartNr, Name, Vorname, Verein, Hund, "
-                       "Rasse, KatNr, Zusatzspiel, RandomNum) VALUES (1, :StartNr, "
-                       ":Name, :Vorname, :Verein, :Hund, :Rasse, :KatNr, "
-                       ":Zusatzspiel, 0)"));
+                     QStringLiteral("INSERT INTO Team (Typ, StartNr, Name, Vorname, Verein, Hund, "
+                                    "Rasse, KatNr, Zusatzspiel, RandomNum) VALUES (1, :StartNr, "
+                                    ":Name, :Vorname, :Verein, :Hund, :Rasse, :KatNr, "
+                                    ":Zusatzspiel, 0)"));
     int written = 0;
     for (TeamImportLine &line : m_lines) {
         if (line.status != TeamImportLine::Status::New)

@@ -11,7 +11,8 @@
 class Database;
 
 // One data line of an import file and what becomes of it.
-struct TeamImportLine {
+struct TeamImportLine
+{
     enum class Status { New, Duplicate, Error };
 
     int lineNumber = 0; // in the file, the header being line 1 when it is the first
@@ -27,7 +28,8 @@ struct TeamImportLine {
 // Teams from a spreadsheet: a CSV file whose header row names its columns, read in either
 // of the encodings spreadsheets write and checked line by line against the database before
 // anything is stored. Either every new team is written, in one transaction, or none.
-class TeamImport {
+class TeamImport
+{
 public:
     explicit TeamImport(Database &db);
 
@@ -56,7 +58,8 @@ public:
     // UTF-8, Windows-1252; UTF-16 with byte order mark is read as well.
     static QString decode(const QByteArray &data, QString *encodingName = nullptr);
 
-    struct Record {
+    struct Record
+    {
         int lineNumber = 0;
         QStringList fields;
         bool unterminatedQuote = false;

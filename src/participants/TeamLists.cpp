@@ -15,7 +15,7 @@ namespace {
 const QCollator &collator()
 {
     static const QCollator c = [] {
-        QCollator result {QLocale()};
+        QCollator result{QLocale()};
         result.setCaseSensitivity(Qt::CaseInsensitive);
         return result;
     }();
@@ -55,8 +55,8 @@ int compareNames(const QString &a, const QString &b)
 
 QList<OverviewRow> AllParticipants(Database &db, int typFilter)
 {
-    QStringList sql {
-        Columns, QStringLiteral("FROM Team t LEFT JOIN Kategorie k ON k.KatNr = t.KatNr")};
+    QStringList sql{Columns,
+                    QStringLiteral("FROM Team t LEFT JOIN Kategorie k ON k.KatNr = t.KatNr")};
     if (typFilter != 0)
         sql << QStringLiteral("WHERE t.Typ = :Typ");
     Statement s(db, sql);
@@ -69,10 +69,10 @@ QList<OverviewRow> AllParticipants(Database &db, int typFilter)
 
 QList<OverviewRow> EventParticipants(Database &db, int anlassNr, int typFilter)
 {
-    QStringList sql {Columns,
-        QStringLiteral("FROM Team t JOIN TeamsProAnlass e ON e.TeamNr = t.TeamNr"),
-        QStringLiteral("LEFT JOIN Kategorie k ON k.KatNr = t.KatNr"),
-        QStringLiteral("WHERE e.AnlassNr = :AnlassNr")};
+    QStringList sql{Columns,
+                    QStringLiteral("FROM Team t JOIN TeamsProAnlass e ON e.TeamNr = t.TeamNr"),
+                    QStringLiteral("LEFT JOIN Kategorie k ON k.KatNr = t.KatNr"),
+                    QStringLiteral("WHERE e.AnlassNr = :AnlassNr")};
     if (typFilter != 0)
         sql << QStringLiteral("  AND t.Typ = :Typ");
     Statement s(db, sql);

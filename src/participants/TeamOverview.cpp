@@ -12,8 +12,7 @@
 #include "reports/Scorecards.h"
 
 TeamOverview::TeamOverview(Competition &competition) : m_competition(competition)
-{
-}
+{ }
 
 void TeamOverview::SetEventListShown(bool eventList)
 {
@@ -72,7 +71,7 @@ bool TeamOverview::DeleteTeam(const OverviewRow &row)
     UserInterface &ui = m_competition.ui();
     const QString name = row.displayName();
     if (!ui.askYesNo(QStringLiteral("Wollen Sie den Eintrag [") + name
-            + QStringLiteral("] wirklich löschen?")))
+                     + QStringLiteral("] wirklich löschen?")))
         return false;
     DataLibrary &data = m_competition.data();
     QString usage;
@@ -86,8 +85,8 @@ bool TeamOverview::DeleteTeam(const OverviewRow &row)
         Transaction transaction(data.db());
         // A group takes its memberships along: left behind, they would keep its former
         // members "in use" by a group that no longer exists.
-        Statement members(
-            data.db(), QStringLiteral("DELETE FROM TeamsProGruppe WHERE GruppenNr = :TeamNr"));
+        Statement members(data.db(),
+                          QStringLiteral("DELETE FROM TeamsProGruppe WHERE GruppenNr = :TeamNr"));
         members.bind("TeamNr", row.TeamNr);
         members.exec();
         Statement team(data.db(), QStringLiteral("DELETE FROM Team WHERE TeamNr = :TeamNr"));
@@ -118,8 +117,8 @@ bool TeamOverview::InsertWithStartNr(const OverviewRow &row)
     int startNr = 0;
     {
         Transaction transaction(data.db());
-        m_competition.entries().EnterParticipant(
-            m_competition.CurrentAnlassNr(), row.TeamNr, false, 0);
+        m_competition.entries().EnterParticipant(m_competition.CurrentAnlassNr(), row.TeamNr, false,
+                                                 0);
         std::optional<TeamRow> team = data.ReadTeam(row.TeamNr);
         if (team) {
             if (team->StartNr == 0) {

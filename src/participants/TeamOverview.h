@@ -11,7 +11,8 @@ class Competition;
 
 // The team overview without its widgets: which of the two lists is shown with which kind
 // filter, and the commands on a row of it.
-class TeamOverview {
+class TeamOverview
+{
 public:
     explicit TeamOverview(Competition &competition);
 

@@ -5,8 +5,8 @@
 
 EventEntries::EventEntries(DataLibrary &data, int anlassNr)
 {
-    Statement s(
-        data.db(), QStringLiteral("SELECT * FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
+    Statement s(data.db(),
+                QStringLiteral("SELECT * FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", anlassNr);
     while (s.next()) {
         const EntryRow r = entryFrom(s);
@@ -20,8 +20,8 @@ const EntryRow *EventEntries::find(int teamNr) const
     return it == m_entries.constEnd() ? nullptr : &it.value();
 }
 
-bool EventEntries::finishedFlag(
-    const EntryRow *entry, const EntryRow *groupEntry, bool additionalGame)
+bool EventEntries::finishedFlag(const EntryRow *entry, const EntryRow *groupEntry,
+                                bool additionalGame)
 {
     if (!entry)
         return false;
@@ -34,8 +34,8 @@ bool EventEntries::finishedFlag(
 bool EventEntries::isFinished(int teamNr, bool additionalGame) const
 {
     const EntryRow *entry = find(teamNr);
-    return finishedFlag(
-        entry, entry && entry->GroupNr != 0 ? find(entry->GroupNr) : nullptr, additionalGame);
+    return finishedFlag(entry, entry && entry->GroupNr != 0 ? find(entry->GroupNr) : nullptr,
+                        additionalGame);
 }
 
 int EventEntries::groupNrOf(int teamNr) const

@@ -8,7 +8,8 @@ class DataLibrary;
 
 // The entries of one event, read in one statement, for the walks that ask about many
 // participants in turn: a lookup per participant would cost a statement each.
-class EventEntries {
+class EventEntries
+{
 public:
     EventEntries(DataLibrary &data, int anlassNr);
 
@@ -20,8 +21,8 @@ public:
     bool isGroupEntry(int teamNr) const;
 
     // The rule behind isFinished for an entry and, for a member, its group's entry.
-    static bool finishedFlag(
-        const EntryRow *entry, const EntryRow *groupEntry, bool additionalGame);
+    static bool finishedFlag(const EntryRow *entry, const EntryRow *groupEntry,
+                             bool additionalGame);
 
 private:
     QHash<int, EntryRow> m_entries;

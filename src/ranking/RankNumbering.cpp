@@ -7,15 +7,14 @@
 
 RankNumbering::RankNumbering(DataLibrary &data, const EventRow &event)
     : m_data(data), m_event(event)
-{
-}
+{ }
 
 RankNumbering::~RankNumbering() = default;
 
-QStringList RankNumbering::RankOrderLines(
-    int katNr, const QString &method, int punkteSort, int zeitSort)
+QStringList RankNumbering::RankOrderLines(int katNr, const QString &method, int punkteSort,
+                                          int zeitSort)
 {
-    QStringList lines {QStringLiteral("select * from Rang")};
+    QStringList lines{QStringLiteral("select * from Rang")};
     if (katNr > 0)
         lines << QStringLiteral(" where KatNr = ") + QString::number(katNr);
     const auto orderLine = [](int code, const char *head, const char *column) -> QString {

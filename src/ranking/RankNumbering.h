@@ -15,7 +15,8 @@ class Statement;
 
 // A row of the ordered view of Rang, with the printed and finished flags of the
 // participant's own entry in the open event (false when it has none).
-struct RankOrderRow {
+struct RankOrderRow
+{
     int Rang = 0;
     int TeamNr = 0;
     double Zeit = 0;
@@ -31,7 +32,8 @@ struct RankOrderRow {
 // competition ranking (1, 1, 3), 999 for participants that have not finished, and nothing
 // for rows that automatic mode passes over because they are printed already. A rank of 0
 // in Rang is the empty rank: the column cannot hold NULL.
-class RankNumbering {
+class RankNumbering
+{
 public:
     static constexpr int NotFinished = 999;
 
@@ -39,8 +41,8 @@ public:
     ~RankNumbering();
 
     // The statement of the ordered view.
-    static QStringList RankOrderLines(
-        int katNr, const QString &method, int punkteSort, int zeitSort);
+    static QStringList RankOrderLines(int katNr, const QString &method, int punkteSort,
+                                      int zeitSort);
     // Reads the ordered view into orderedRows() and puts the walk on its first row.
     void OpenRankOrder(int katNr, const QString &method);
     const QList<RankOrderRow> &orderedRows() const { return m_rows; }

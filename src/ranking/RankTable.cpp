@@ -8,8 +8,7 @@
 #include "ranking/RankNumbering.h"
 
 RankTable::RankTable(DataLibrary &data, const EventRow &event) : m_data(data), m_event(event)
-{
-}
+{ }
 
 RankTable::~RankTable() = default;
 
@@ -72,13 +71,14 @@ void RankTable::loadTotals()
     m_groupTotals.clear();
     // The sums that TotalPoints and TotalTime give, for every participant at once.
     Statement own(m_data.db(),
-        QStringList {QStringLiteral("SELECT TeamNr, sum(Punkte), sum(Zeit) FROM Parcours"),
-            QStringLiteral("WHERE AnlassNr = :AnlassNr GROUP BY TeamNr")});
+                  QStringList{QStringLiteral("SELECT TeamNr, sum(Punkte), sum(Zeit) FROM Parcours"),
+                              QStringLiteral("WHERE AnlassNr = :AnlassNr GROUP BY TeamNr")});
     own.bind("AnlassNr", m_event.AnlassNr);
     while (own.next())
         m_teamTotals.insert(int(own.integer(0)), {own.real(1), own.real(2)});
-    Statement groups(m_data.db(),
-        QStringList {
+    Statement groups(
+        m_data.db(),
+        QStringList{
             QStringLiteral("SELECT g.GruppenNr, sum(p.Punkte), sum(p.Zeit) FROM TeamsProGruppe g"),
             QStringLiteral("JOIN Parcours p ON p.TeamNr = g.TeamNr AND p.AnlassNr = :AnlassNr"),
             QStringLiteral("GROUP BY g.GruppenNr")});
@@ -91,7 +91,8 @@ void RankTable::loadTotals()
 void RankTable::appendRow(int teamNr, int katNr, const Totals &totals)
 {
     if (!m_insert) {
-        m_insert = std::make_unique<Statement>(m_data.db(),
+        m_insert = std::make_unique<Statement>(
+            m_data.db(),
             QStringLiteral("INSERT INTO Rang (TeamNr, Punkte, Zeit, KatNr, Rang) "
                            "VALUES (:TeamNr, :Punkte, :Zeit, :KatNr, 0)"));
     }
@@ -131,21 +132,23 @@ void RankTable::FillRankTable(int katNr, bool numberNow)
 
     // Members of the event's groups, each group's in table order, with their categories.
     QHash<int, QList<QPair<int, int>>> members;
-    Statement m(m_data.db(),
-        QStringList {
-            QStringLiteral(
-                "SELECT g.GruppenNr, g.TeamNr, coalesce(t.KatNr, 0) FROM TeamsProGruppe g"),
-            QStringLiteral("LEFT JOIN Team t ON t.TeamNr = g.TeamNr"),
-            QStringLiteral("WHERE g.GruppenNr IN (SELECT GroupNr FROM TeamsProAnlass"),
-            QStringLiteral("    WHERE AnlassNr = :AnlassNr AND GroupNr <> 0)"),
-            QStringLiteral("ORDER BY g.GruppenNr, g.TeamNr")});
+    Statement m(
+        m_data.db(),
+        QStringList{QStringLiteral(
+                        "SELECT g.GruppenNr, g.TeamNr, coalesce(t.KatNr, 0) FROM TeamsProGruppe g"),
+                    QStringLiteral("LEFT JOIN Team t ON t.TeamNr = g.TeamNr"),
+                    QStringLiteral("WHERE g.GruppenNr IN (SELECT GroupNr FROM TeamsProAnlass"),
+                    QStringLiteral("    WHERE AnlassNr = :AnlassNr AND GroupNr <> 0)"),
+                    QStringLiteral("ORDER BY g.GruppenNr, g.TeamNr")});
     m.bind("AnlassNr", m_event.AnlassNr);
     while (m.next())
         members[int(m.integer(0))].append({int(m.integer(1)), int(m.integer(2))});
 
     // The result rows by TeamNr; a team's further rows add nothing, so one per team will do.
-    Statement rows(m_data.db(),
-        QStringList {QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0) FROM Parcours p"),
+    Statement rows(
+        m_data.db(),
+        QStringList{
+            QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0) FROM Parcours p"),
             QStringLiteral("LEFT JOIN Team t ON t.TeamNr = p.TeamNr"),
             QStringLiteral("WHERE p.AnlassNr = :AnlassNr GROUP BY p.TeamNr ORDER BY p.TeamNr")});
     rows.bind("AnlassNr", m_event.AnlassNr);
@@ -184,15 +187,16 @@ void RankTable::FillGroupRankTable(int katNr, bool numberNow)
 QList<RankTable::AddGameTotals> RankTable::addGameTotals()
 {
     // Teams whose own entry is finished in the additional game, by TeamNr.
-    Statement s(m_data.db(),
-        QStringList {QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0),"),
-            QStringLiteral("       sum(p.ZusatzspielPunkte), sum(p.ZusatzspielZeit)"),
-            QStringLiteral("FROM Parcours p"),
-            QStringLiteral(
-                "JOIN TeamsProAnlass e ON e.AnlassNr = p.AnlassNr AND e.TeamNr = p.TeamNr"),
-            QStringLiteral("LEFT JOIN Team t ON t.TeamNr = p.TeamNr"),
-            QStringLiteral("WHERE p.AnlassNr = :AnlassNr AND e.ZusatzAbgeschlossen <> 0"),
-            QStringLiteral("GROUP BY p.TeamNr ORDER BY p.TeamNr")});
+    Statement s(
+        m_data.db(),
+        QStringList{QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0),"),
+                    QStringLiteral("       sum(p.ZusatzspielPunkte), sum(p.ZusatzspielZeit)"),
+                    QStringLiteral("FROM Parcours p"),
+                    QStringLiteral(
+                        "JOIN TeamsProAnlass e ON e.AnlassNr = p.AnlassNr AND e.TeamNr = p.TeamNr"),
+                    QStringLiteral("LEFT JOIN Team t ON t.TeamNr = p.TeamNr"),
+                    QStringLiteral("WHERE p.AnlassNr = :AnlassNr AND e.ZusatzAbgeschlossen <> 0"),
+                    QStringLiteral("GROUP BY p.TeamNr ORDER BY p.TeamNr")});
     s.bind("AnlassNr", m_event.AnlassNr);
     QList<AddGameTotals> result;
     while (s.next())
@@ -216,8 +220,8 @@ void RankTable::MergeAddGameTotals(int katNr)
     Transaction transaction(m_data.db());
     beginFilling(false);
     Statement add(m_data.db(),
-        QStringLiteral("UPDATE Rang SET Zeit = Zeit + :Zeit, "
-                       "Punkte = Punkte + :Punkte WHERE TeamNr = :TeamNr"));
+                  QStringLiteral("UPDATE Rang SET Zeit = Zeit + :Zeit, "
+                                 "Punkte = Punkte + :Punkte WHERE TeamNr = :TeamNr"));
     for (const AddGameTotals &t : addGameTotals()) {
         if (isListed(t.teamNr)) {
             add.reset();

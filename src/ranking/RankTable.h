@@ -14,7 +14,8 @@ class Statement;
 // Fills the working table Rang for one rank list run of the open event: one row per
 // participant with its totals. Every category is filled; the numbering at the end restricts
 // the ranks to the chosen one (KatNr 0: all).
-class RankTable {
+class RankTable
+{
 public:
     RankTable(DataLibrary &data, const EventRow &event);
     ~RankTable();
@@ -38,11 +39,13 @@ public:
     bool IsGroupEntry(int teamNr);
 
 private:
-    struct Totals {
+    struct Totals
+    {
         double punkte = 0;
         double zeit = 0;
     };
-    struct AddGameTotals {
+    struct AddGameTotals
+    {
         int teamNr = 0;
         int katNr = 0;
         Totals totals;

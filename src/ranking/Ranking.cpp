@@ -27,14 +27,14 @@ const QString LoseOverview = QStringLiteral(
 
 Ranking::Ranking(Competition &competition)
     : m_competition(competition), m_report(std::make_unique<RankListReport>(competition))
-{
-}
+{ }
 
 Ranking::~Ranking() = default;
 
 RankListChoice Ranking::FillCategoryChoice()
 {
-    struct Item {
+    struct Item
+    {
         QString text;
         int katNr;
     };
@@ -44,8 +44,9 @@ RankListChoice Ranking::FillCategoryChoice()
     items.append({allCategoriesText(), 0});
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(items.begin(), items.end(),
-        [&collator](const Item &a, const Item &b) { return collator.compare(a.text, b.text) < 0; });
+    std::stable_sort(items.begin(), items.end(), [&collator](const Item &a, const Item &b) {
+        return collator.compare(a.text, b.text) < 0;
+    });
     RankListChoice choice;
     for (const Item &item : items) {
         choice.categoryItems << item.text;
@@ -170,8 +171,8 @@ bool Ranking::ProposeRankList(int count, const QString &katBez, bool additionalG
         return false;
     const QString question = QStringLiteral("Es ist Zeit für die ") + katBez
         + (additionalGame
-                ? QStringLiteral(" - Rangliste vom Zusatzspiel. Wollen Sie sie ausdrucken?")
-                : QStringLiteral(" - Rangliste. Wollen Sie sie ausdrucken?"));
+               ? QStringLiteral(" - Rangliste vom Zusatzspiel. Wollen Sie sie ausdrucken?")
+               : QStringLiteral(" - Rangliste. Wollen Sie sie ausdrucken?"));
     if (!m_competition.ui().askYesNo(question))
         return false;
     runRankList(false, additionalGame, false);
@@ -199,10 +200,10 @@ void Ranking::resetPrinted(bool additionalGame)
         return;
     BusyCursor busy(m_competition.ui());
     Statement s(m_competition.data().db(),
-        additionalGame ? QStringLiteral("UPDATE TeamsProAnlass SET ZusatzRangBerechnet = 0 "
-                                        "WHERE AnlassNr = :AnlassNr")
-                       : QStringLiteral("UPDATE TeamsProAnlass SET RangBerechnet = 0 "
-                                        "WHERE AnlassNr = :AnlassNr"));
+                additionalGame ? QStringLiteral("UPDATE TeamsProAnlass SET ZusatzRangBerechnet = 0 "
+                                                "WHERE AnlassNr = :AnlassNr")
+                               : QStringLiteral("UPDATE TeamsProAnlass SET RangBerechnet = 0 "
+                                                "WHERE AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", m_competition.CurrentAnlassNr());
     s.exec();
     m_competition.RefreshParticipants();

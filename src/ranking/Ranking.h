@@ -10,7 +10,8 @@ struct RankListChoice;
 
 // Rank list runs, the per-category counts of finished, unprinted participants with their
 // proposals, and the reset of the printed marks, all on the open event.
-class Ranking {
+class Ranking
+{
 public:
     explicit Ranking(Competition &competition);
     ~Ranking();

@@ -87,7 +87,8 @@ QString formatValue(const QVariant &value, const QString &format)
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     const int decimals = formatDecimals(format);
     if (!value.isValid() || value.isNull())
-        return format.isEmpty() ? QString() : locale.toString(0.0, 'f', decimals < 0 ? 2 : decimals);
+        return format.isEmpty() ? QString()
+                                : locale.toString(0.0, 'f', decimals < 0 ? 2 : decimals);
     if (decimals >= 0)
         return locale.toString(value.toDouble(), 'f', decimals);
     if (value.typeId() == QMetaType::Double)

@@ -22,11 +22,11 @@ struct FontSpec
 enum class Align { Left, Center, Right };
 
 enum class ElementKind {
-    Label,       // fixed text (caption)
-    Field,       // value of a data column of the current row, through an optional format
+    Label, // fixed text (caption)
+    Field, // value of a data column of the current row, through an optional format
     ReportTitle, // the report's title
-    Line,        // horizontal line from (left, top) over width; height is ignored
-    Rect,        // rectangle frame
+    Line, // horizontal line from (left, top) over width; height is ignored
+    Rect, // rectangle frame
 };
 
 struct Element
@@ -40,15 +40,15 @@ struct Element
     // band's right edge; a line of width 0 runs from left to the band's right edge.
     double width = 0;
     double height = 0;
-    QString text;   // Label: the caption
-    QString field;  // Field: the data column's name
+    QString text; // Label: the caption
+    QString field; // Field: the data column's name
     // Field: "0.00" gives two decimals in the user's locale ("0", "0.0", "0.000" likewise);
     // empty: as is
     QString format;
     FontSpec font;
     Align align = Align::Left;
     bool centerOnBand = false; // centred horizontally on the band, ignoring left and width
-    bool wrap = false;         // text wraps within width (or the band) instead of one line
+    bool wrap = false; // text wraps within width (or the band) instead of one line
     bool visible = true;
     double penWidth = 0.2; // lines and rectangles
 };
@@ -104,7 +104,7 @@ struct Dataset
 
 struct ReportDocument
 {
-    QString title;    // shown by ReportTitle elements, the preview's caption, the print job
+    QString title; // shown by ReportTitle elements, the preview's caption, the print job
     QStringList titleLines; // for the data exports: title, subtitle, ...
     PageSetup page;
     QList<Band> bands;

@@ -36,14 +36,14 @@ void PostScorecardReport::PreparePostScorecard(const PostRow *post)
 
     // Rows differ in whether they play the additional game; the sheet has the columns
     // whenever the event has it, as the blank scorecard does.
-    ScorecardLayout::arrangeColumns(
-        m_document, m_competition.hasAddGame(), event ? event->ZusatzspielName : QString());
+    ScorecardLayout::arrangeColumns(m_document, m_competition.hasAddGame(),
+                                    event ? event->ZusatzspielName : QString());
 
     Report::Dataset rows;
     rows.columns =
-        QStringList {QStringLiteral("TeamNr"), QStringLiteral("StartNr"), QStringLiteral("Team")};
+        QStringList{QStringLiteral("TeamNr"), QStringLiteral("StartNr"), QStringLiteral("Team")};
     for (const ParticipantRow &p : m_competition.participants())
-        rows.rows.append(QVariantList {p.TeamNr, p.StartNr, participantText(p)});
+        rows.rows.append(QVariantList{p.TeamNr, p.StartNr, participantText(p)});
     m_document.data = rows;
     ScorecardLayout::updateTitleLines(m_document);
 }

@@ -8,7 +8,8 @@ class Competition;
 // The per-post card (TRptScorecard2Form): the bands of the scorecard, but one row per
 // participant of the open event for a single post, so that the judge at the post fills in
 // the whole field on one sheet.
-class PostScorecardReport {
+class PostScorecardReport
+{
 public:
     explicit PostScorecardReport(Competition &competition);
 

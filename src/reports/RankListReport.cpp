@@ -17,11 +17,11 @@ constexpr double TrailingValueLeft = 185.7;
 
 FontSpec arial(double pointSize, bool bold = false)
 {
-    return FontSpec {QStringLiteral("Arial"), pointSize, bold, false};
+    return FontSpec{QStringLiteral("Arial"), pointSize, bold, false};
 }
 
-Element text(
-    const QString &name, const QString &caption, double left, double top, const FontSpec &font)
+Element text(const QString &name, const QString &caption, double left, double top,
+             const FontSpec &font)
 {
     Element e;
     e.name = name;
@@ -33,8 +33,8 @@ Element text(
     return e;
 }
 
-Element field(
-    const QString &name, double left, double width, Align align, const QString &format = QString())
+Element field(const QString &name, double left, double width, Align align,
+              const QString &format = QString())
 {
     Element e;
     e.name = name;
@@ -62,8 +62,7 @@ Element rule(double top)
 
 RankListReport::RankListReport(Competition &competition)
     : m_competition(competition), m_document(layout())
-{
-}
+{ }
 
 ReportDocument RankListReport::layout()
 {
@@ -87,10 +86,11 @@ ReportDocument RankListReport::layout()
     subtitle.centerOnBand = true;
     subtitle.wrap = true;
     title.elements.append(subtitle);
-    const QList<QPair<QString, double>> headings {{QStringLiteral("Rang"), 0.5},
-        {QStringLiteral("StrNr."), 9.8}, {QStringLiteral("Name"), 20.4},
-        {QStringLiteral("Verein"), 56.1}, {QStringLiteral("Hund"), 93.1},
-        {QStringLiteral("Rasse"), 124.9}, {QStringLiteral("Kategorie"), 155.3}};
+    const QList<QPair<QString, double>> headings{
+        {QStringLiteral("Rang"), 0.5},       {QStringLiteral("StrNr."), 9.8},
+        {QStringLiteral("Name"), 20.4},      {QStringLiteral("Verein"), 56.1},
+        {QStringLiteral("Hund"), 93.1},      {QStringLiteral("Rasse"), 124.9},
+        {QStringLiteral("Kategorie"), 155.3}};
     for (const auto &[caption, left] : headings)
         title.elements.append(
             text(QStringLiteral("Heading") + caption, caption, left, 21.4, arial(8, true)));
@@ -103,17 +103,17 @@ ReportDocument RankListReport::layout()
     detail.kind = BandKind::Detail;
     detail.height = 4.8;
     detail.elements = {field(QStringLiteral("Rang"), 0.5, 6.3, Align::Right),
-        field(QStringLiteral("StartNr"), 8.5, 9.0, Align::Right),
-        field(QStringLiteral("CalcFullName"), 20.4, 34.1, Align::Left),
-        field(QStringLiteral("CalcVerein"), 56.1, 35.5, Align::Left),
-        field(QStringLiteral("CalcHund"), 93.1, 30.2, Align::Left),
-        field(QStringLiteral("CalcRasse"), 124.9, 28.8, Align::Left),
-        field(QStringLiteral("CalcKategorie"), 155.3, 18.0, Align::Left),
-        field(
-            QStringLiteral("Punkte"), LeadingValueLeft, 10.6, Align::Right, QStringLiteral("0.00")),
-        field(
-            QStringLiteral("Zeit"), TrailingValueLeft, 10.6, Align::Right, QStringLiteral("0.00")),
-        rule(4.5)};
+                       field(QStringLiteral("StartNr"), 8.5, 9.0, Align::Right),
+                       field(QStringLiteral("CalcFullName"), 20.4, 34.1, Align::Left),
+                       field(QStringLiteral("CalcVerein"), 56.1, 35.5, Align::Left),
+                       field(QStringLiteral("CalcHund"), 93.1, 30.2, Align::Left),
+                       field(QStringLiteral("CalcRasse"), 124.9, 28.8, Align::Left),
+                       field(QStringLiteral("CalcKategorie"), 155.3, 18.0, Align::Left),
+                       field(QStringLiteral("Punkte"), LeadingValueLeft, 10.6, Align::Right,
+                             QStringLiteral("0.00")),
+                       field(QStringLiteral("Zeit"), TrailingValueLeft, 10.6, Align::Right,
+                             QStringLiteral("0.00")),
+                       rule(4.5)};
     doc.bands.append(detail);
 
     Band footer;
@@ -125,11 +125,13 @@ ReportDocument RankListReport::layout()
     footer.elements.append(footerText);
     doc.bands.append(footer);
 
-    doc.data.columns = QStringList {QStringLiteral("Rang"), QStringLiteral("TeamNr"),
-        QStringLiteral("StartNr"), QStringLiteral("KatNr"), QStringLiteral("Punkte"),
-        QStringLiteral("Zeit"), QStringLiteral("Abgeschlossen"), QStringLiteral("CalcFullName"),
-        QStringLiteral("CalcVerein"), QStringLiteral("CalcHund"), QStringLiteral("CalcRasse"),
-        QStringLiteral("CalcKategorie")};
+    doc.data.columns =
+        QStringList{QStringLiteral("Rang"),          QStringLiteral("TeamNr"),
+                    QStringLiteral("StartNr"),       QStringLiteral("KatNr"),
+                    QStringLiteral("Punkte"),        QStringLiteral("Zeit"),
+                    QStringLiteral("Abgeschlossen"), QStringLiteral("CalcFullName"),
+                    QStringLiteral("CalcVerein"),    QStringLiteral("CalcHund"),
+                    QStringLiteral("CalcRasse"),     QStringLiteral("CalcKategorie")};
     return doc;
 }
 
@@ -158,11 +160,11 @@ void RankListReport::PrepareRankList(int katNr, int kind, bool groupList)
         break;
     }
     m_document.element(QStringLiteral("Subtitle"))->text = subtitle;
-    m_document.titleLines = QStringList {m_document.title, subtitle};
+    m_document.titleLines = QStringList{m_document.title, subtitle};
     ArrangeValueColumns();
 
     // Rang 0 is the empty rank of rows the numbering passed over; they are not listed.
-    QStringList lines {
+    QStringList lines{
         QStringLiteral("select Rang.Rang, Rang.TeamNr, Teams.StartNr, Rang.KatNr, Rang.Punkte,"),
         QStringLiteral("       Rang.Zeit, Teams.Abgeschlossen, t.Name, t.Vorname, t.Verein,"),
         QStringLiteral("       t.Hund, t.Rasse, k.KatBez"),
@@ -189,10 +191,10 @@ void RankListReport::PrepareRankList(int katNr, int kind, bool groupList)
     rows.rows.clear();
     Statement s(data.db(), lines);
     while (s.next()) {
-        rows.rows.append(
-            QVariantList {s.integer(0), s.integer(1), s.integer(2), s.integer(3), s.real(4),
-                s.real(5), s.boolean(6), DataLibrary::CalcFullName(s.text(7), s.text(8)).left(60),
-                s.text(9).left(50), s.text(10).left(30), s.text(11).left(30), s.text(12).left(20)});
+        rows.rows.append(QVariantList{
+            s.integer(0), s.integer(1), s.integer(2), s.integer(3), s.real(4), s.real(5),
+            s.boolean(6), DataLibrary::CalcFullName(s.text(7), s.text(8)).left(60),
+            s.text(9).left(50), s.text(10).left(30), s.text(11).left(30), s.text(12).left(20)});
     }
     m_currentRow = 0;
 }
@@ -210,7 +212,7 @@ void RankListReport::ArrangeValueColumns()
     m_document.element(QStringLiteral("Zeit"))->left =
         pointsFirst ? TrailingValueLeft : LeadingValueLeft;
 
-    QList<ExportColumn> columns {
+    QList<ExportColumn> columns{
         {QStringLiteral("Rang"), QStringLiteral("Rang"), QString(), Align::Right},
         {QStringLiteral("StrNr."), QStringLiteral("StartNr"), QString(), Align::Right},
         {QStringLiteral("Name"), QStringLiteral("CalcFullName"), QString(), Align::Left},
@@ -218,10 +220,10 @@ void RankListReport::ArrangeValueColumns()
         {QStringLiteral("Hund"), QStringLiteral("CalcHund"), QString(), Align::Left},
         {QStringLiteral("Rasse"), QStringLiteral("CalcRasse"), QString(), Align::Left},
         {QStringLiteral("Kategorie"), QStringLiteral("CalcKategorie"), QString(), Align::Left}};
-    const ExportColumn points {
-        QStringLiteral("Punkte"), QStringLiteral("Punkte"), QStringLiteral("0.00"), Align::Right};
-    const ExportColumn time {
-        QStringLiteral("Zeit"), QStringLiteral("Zeit"), QStringLiteral("0.00"), Align::Right};
+    const ExportColumn points{QStringLiteral("Punkte"), QStringLiteral("Punkte"),
+                              QStringLiteral("0.00"), Align::Right};
+    const ExportColumn time{QStringLiteral("Zeit"), QStringLiteral("Zeit"), QStringLiteral("0.00"),
+                            Align::Right};
     columns << (pointsFirst ? points : time) << (pointsFirst ? time : points);
     m_document.exportColumns = columns;
 }
@@ -231,18 +233,18 @@ void RankListReport::MarkListedPrinted(bool additionalGame)
     Transaction transaction(m_competition.data().db());
     const int teamColumn = m_document.data.columnIndex(QStringLiteral("TeamNr"));
     for (; m_currentRow < m_document.data.rows.size(); ++m_currentRow)
-        MarkEntryPrinted(
-            m_document.data.rows.at(m_currentRow).at(teamColumn).toInt(), additionalGame);
+        MarkEntryPrinted(m_document.data.rows.at(m_currentRow).at(teamColumn).toInt(),
+                         additionalGame);
     transaction.commit();
 }
 
 void RankListReport::MarkEntryPrinted(int teamNr, bool additionalGame)
 {
     Statement s(m_competition.data().db(),
-        additionalGame ? QStringLiteral("UPDATE TeamsProAnlass SET ZusatzRangBerechnet = 1 "
-                                        "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr")
-                       : QStringLiteral("UPDATE TeamsProAnlass SET RangBerechnet = 1 "
-                                        "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
+                additionalGame ? QStringLiteral("UPDATE TeamsProAnlass SET ZusatzRangBerechnet = 1 "
+                                                "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr")
+                               : QStringLiteral("UPDATE TeamsProAnlass SET RangBerechnet = 1 "
+                                                "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
     s.bind("AnlassNr", m_competition.CurrentAnlassNr()).bind("TeamNr", teamNr);
     s.exec();
 }

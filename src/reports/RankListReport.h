@@ -6,7 +6,8 @@ class Competition;
 
 // The rank list (TRptRankListForm): the numbered, finished and not yet printed participants
 // of the rank table in rank order, one line each, under the event's name and the kind of list.
-class RankListReport {
+class RankListReport
+{
 public:
     // Kinds of list, as the rank list dialog offers them.
     enum Kind { Normal = 0, AddGame = 1, Both = 2 };

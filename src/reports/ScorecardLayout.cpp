@@ -36,12 +36,13 @@ constexpr double NameBoxWithout = 430;
 constexpr double ValueBoxWithout = 84;
 
 // The value columns in print order; the last two belong to the additional game.
-struct ValueColumn {
+struct ValueColumn
+{
     const char *heading;
     const char *box;
     const char *total;
 };
-constexpr std::array<ValueColumn, 5> ValueColumns {{
+constexpr std::array<ValueColumn, 5> ValueColumns{{
     {"PunkteHeading", "PunkteBox", "TotalPunkteBox"},
     {"ZeitHeading", "ZeitBox", "TotalZeitBox"},
     {"VisumHeading", "VisumBox", "TotalVisumBox"},
@@ -56,7 +57,7 @@ double mm(double screenUnits)
 }
 
 Element text(const char *name, ElementKind kind, const QString &caption, double left, double top,
-    double pointSize, bool bold)
+             double pointSize, bool bold)
 {
     Element e;
     e.name = QLatin1String(name);
@@ -70,7 +71,7 @@ Element text(const char *name, ElementKind kind, const QString &caption, double 
 }
 
 Element label(const char *name, const QString &caption, double left, double top, double pointSize,
-    bool bold = true)
+              bool bold = true)
 {
     return text(name, ElementKind::Label, caption, left, top, pointSize, bold);
 }
@@ -102,10 +103,10 @@ Band pageHeader(const QString &firstHeading)
     Element title = text("Title", ElementKind::ReportTitle, QString(), 0, TitleTop, 16, true);
     title.centerOnBand = true;
     band.elements << title;
-    band.elements << label(
-        "StartNrLabel", QStringLiteral("StartNr"), ScorecardLayout::NameBoxLeft, TitleTop, 10);
-    band.elements << box(
-        "StartNrBox", ScorecardLayout::NameBoxLeft, StartNrBoxTop, StartNrBoxSize, StartNrBoxSize);
+    band.elements << label("StartNrLabel", QStringLiteral("StartNr"), ScorecardLayout::NameBoxLeft,
+                           TitleTop, 10);
+    band.elements << box("StartNrBox", ScorecardLayout::NameBoxLeft, StartNrBoxTop, StartNrBoxSize,
+                         StartNrBoxSize);
     Element startNr = label("StartNr", QString(), ScorecardLayout::NameBoxLeft, StartNrTextTop, 24);
     startNr.width = mm(StartNrBoxSize);
     startNr.align = Align::Center;
@@ -131,8 +132,8 @@ Band detail(const QString &rowField)
     Band band;
     band.kind = BandKind::Detail;
     band.height = mm(ScorecardLayout::DetailHeight);
-    band.elements << box(
-        "NameBox", ScorecardLayout::NameBoxLeft, 0, NameBoxWithout, ScorecardLayout::DetailHeight);
+    band.elements << box("NameBox", ScorecardLayout::NameBoxLeft, 0, NameBoxWithout,
+                         ScorecardLayout::DetailHeight);
     Element row = text("RowText", ElementKind::Field, QString(), RowTextLeft, RowTextTop, 12, true);
     row.field = rowField;
     band.elements << row;
@@ -148,8 +149,8 @@ Band summary()
     band.height = mm(ScorecardLayout::SummaryHeight);
     band.elements << label("TotalLabel", QStringLiteral("Total"), TotalLeft, TotalTop, 12);
     for (const ValueColumn &column : ValueColumns)
-        band.elements << box(
-            column.total, 0, TotalBoxTop, ValueBoxWithout, ScorecardLayout::DetailHeight);
+        band.elements << box(column.total, 0, TotalBoxTop, ValueBoxWithout,
+                             ScorecardLayout::DetailHeight);
     return band;
 }
 
@@ -179,8 +180,8 @@ Report::ReportDocument ScorecardLayout::create(const QString &firstHeading, cons
     return document;
 }
 
-void ScorecardLayout::arrangeColumns(
-    Report::ReportDocument &document, bool withAddGame, const QString &addGameName)
+void ScorecardLayout::arrangeColumns(Report::ReportDocument &document, bool withAddGame,
+                                     const QString &addGameName)
 {
     const double nameBox = withAddGame ? NameBoxWithAddGame : NameBoxWithout;
     const double valueBox = withAddGame ? ValueBoxWithAddGame : ValueBoxWithout;
@@ -196,7 +197,7 @@ void ScorecardLayout::arrangeColumns(
         const double left = mm(NameBoxLeft + nameBox + i * valueBox);
         const bool visible = i < shown;
         for (const char *elementName :
-            {ValueColumns[i].heading, ValueColumns[i].box, ValueColumns[i].total}) {
+             {ValueColumns[i].heading, ValueColumns[i].box, ValueColumns[i].total}) {
             Element *e = document.element(QLatin1String(elementName));
             e->left = left;
             e->width = mm(valueBox);
@@ -214,9 +215,9 @@ void ScorecardLayout::arrangeColumns(
     const Element *first = document.element(QStringLiteral("FirstHeading"));
     const Element *row = document.element(QStringLiteral("RowText"));
     document.exportColumns = {{first->text, row->field, QString(), Align::Left},
-        {QStringLiteral("Punkte"), QString(), QString(), Align::Left},
-        {QStringLiteral("Zeit"), QString(), QString(), Align::Left},
-        {QStringLiteral("Visum"), QString(), QString(), Align::Left}};
+                              {QStringLiteral("Punkte"), QString(), QString(), Align::Left},
+                              {QStringLiteral("Zeit"), QString(), QString(), Align::Left},
+                              {QStringLiteral("Visum"), QString(), QString(), Align::Left}};
     if (withAddGame) {
         document.exportColumns.append(
             {addGameName + QStringLiteral(" Punkte"), QString(), QString(), Align::Left});
@@ -227,7 +228,7 @@ void ScorecardLayout::arrangeColumns(
 
 void ScorecardLayout::updateTitleLines(Report::ReportDocument &document)
 {
-    QStringList lines {document.title};
+    QStringList lines{document.title};
     for (const char *name : {"HeadingLine", "CategoryLine"}) {
         const Element *e = document.element(QLatin1String(name));
         if (e->visible && !e->text.isEmpty())

@@ -17,7 +17,8 @@
 //   summary: "TotalLabel", "TotalPunkteBox", "TotalZeitBox", "TotalVisumBox",
 //     "TotalAddPunkteBox", "TotalAddZeitBox"
 //   page footer: "FooterLine", "FooterText"
-class ScorecardLayout {
+class ScorecardLayout
+{
 public:
     static double mm(double screenUnits) { return screenUnits * 25.4 / 96.0; }
 
@@ -33,8 +34,8 @@ public:
 
     // Widths and positions of the value columns; the additional game's columns are shown only
     // with withAddGame, headed by its name. Also sets the columns of the data exports.
-    static void arrangeColumns(
-        Report::ReportDocument &document, bool withAddGame, const QString &addGameName);
+    static void arrangeColumns(Report::ReportDocument &document, bool withAddGame,
+                               const QString &addGameName);
 
     // The title lines of the data exports, from what the page header shows.
     static void updateTitleLines(Report::ReportDocument &document);

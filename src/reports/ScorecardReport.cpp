@@ -15,18 +15,17 @@ const QString BlankCategory = QString(15, u'_');
 ScorecardReport::ScorecardReport(Competition &competition)
     : m_competition(competition),
       m_document(ScorecardLayout::create(QStringLiteral("Postenname"), QStringLiteral("PostenBez")))
-{
-}
+{ }
 
 QList<PostRow> ScorecardReport::ActivePosts(DataLibrary &data)
 {
     Statement s(data.db(),
-        QStringLiteral("SELECT PostenNr, PostenBez, Faktor, Aktiv FROM Posten "
-                       "WHERE Aktiv = True ORDER BY PostenNr"));
+                QStringLiteral("SELECT PostenNr, PostenBez, Faktor, Aktiv FROM Posten "
+                               "WHERE Aktiv = True ORDER BY PostenNr"));
     QList<PostRow> posts;
     while (s.next()) {
-        posts << PostRow {
-            int(s.integer("PostenNr")), s.text("PostenBez"), s.real("Faktor"), s.boolean("Aktiv")};
+        posts << PostRow{int(s.integer("PostenNr")), s.text("PostenBez"), s.real("Faktor"),
+                         s.boolean("Aktiv")};
     }
     return posts;
 }
@@ -66,9 +65,9 @@ bool ScorecardReport::PrepareScorecard(int teamNr)
     m_document.element(QStringLiteral("StartNr"))->text = startNr;
 
     Report::Dataset rows;
-    rows.columns = QStringList {QStringLiteral("PostenNr"), QStringLiteral("PostenBez")};
+    rows.columns = QStringList{QStringLiteral("PostenNr"), QStringLiteral("PostenBez")};
     for (const PostRow &post : ActivePosts(data))
-        rows.rows.append(QVariantList {post.PostenNr, post.PostenBez});
+        rows.rows.append(QVariantList{post.PostenNr, post.PostenBez});
     m_document.data = rows;
     ScorecardLayout::updateTitleLines(m_document);
     return true;
@@ -77,6 +76,6 @@ bool ScorecardReport::PrepareScorecard(int teamNr)
 void ScorecardReport::LayoutScorecardColumns(bool eventHasAddGame, bool playsAddGame)
 {
     const std::optional<EventRow> &event = m_competition.event();
-    ScorecardLayout::arrangeColumns(
-        m_document, eventHasAddGame && playsAddGame, event ? event->ZusatzspielName : QString());
+    ScorecardLayout::arrangeColumns(m_document, eventHasAddGame && playsAddGame,
+                                    event ? event->ZusatzspielName : QString());
 }

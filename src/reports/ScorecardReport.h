@@ -10,7 +10,8 @@ class DataLibrary;
 
 // The scorecard of one participant (TRptScorecardForm): one row of empty boxes per active
 // post, for the judges to write the results in by hand.
-class ScorecardReport {
+class ScorecardReport
+{
 public:
     explicit ScorecardReport(Competition &competition);
 

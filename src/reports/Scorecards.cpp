@@ -13,7 +13,8 @@ namespace {
 
 // Runs its function when the scope is left, also by an exception.
 template<typename F>
-class OnExit {
+class OnExit
+{
 public:
     explicit OnExit(F f) : m_f(std::move(f)) { }
     ~OnExit() { m_f(); }
@@ -29,8 +30,7 @@ private:
 Scorecards::Scorecards(Competition &competition)
     : m_competition(competition), m_report(std::make_unique<ScorecardReport>(competition)),
       m_postReport(std::make_unique<PostScorecardReport>(competition))
-{
-}
+{ }
 
 Scorecards::~Scorecards() = default;
 
@@ -44,8 +44,8 @@ void Scorecards::OutputScorecards(bool toPrinter, int teamNr)
             // Read before the first card: a preview runs an event loop while the statement
             // would still be open.
             Statement s(data.db(),
-                QStringLiteral("SELECT TeamNr FROM TeamsProGruppe WHERE "
-                               "GruppenNr = :GruppenNr ORDER BY GruppenNr, TeamNr"));
+                        QStringLiteral("SELECT TeamNr FROM TeamsProGruppe WHERE "
+                                       "GruppenNr = :GruppenNr ORDER BY GruppenNr, TeamNr"));
             s.bind("GruppenNr", teamNr);
             while (s.next())
                 members << int(s.integer(0));
@@ -112,7 +112,7 @@ void Scorecards::OutputPostScorecards(bool toPrinter, bool allPosts)
             names << post.PostenBez;
         int index = 0;
         if (!ui.chooseItem(QStringLiteral("Bewertungsbogen für Posten"), QStringLiteral("&Posten:"),
-                names, index)
+                           names, index)
             || index < 0 || index >= posts.size())
             return;
         m_postReport->PreparePostScorecard(&posts.at(index));

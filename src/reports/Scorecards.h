@@ -8,7 +8,8 @@ class ScorecardReport;
 
 // Scorecards for the judges: one participant, a group with its members, blank, or all; and
 // the per-post cards that list every participant for one post.
-class Scorecards {
+class Scorecards
+{
 public:
     explicit Scorecards(Competition &competition);
     ~Scorecards();

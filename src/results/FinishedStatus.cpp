@@ -6,16 +6,15 @@
 #include "ranking/Ranking.h"
 
 FinishedStatus::FinishedStatus(Competition &competition) : m_competition(competition)
-{
-}
+{ }
 
 void FinishedStatus::writeFlag(const char *column, int teamNr, bool value)
 {
     // Only the entry itself: a group's members keep the flags they were entered with.
     Statement s(m_competition.data().db(),
-        QStringLiteral("UPDATE TeamsProAnlass SET %1 = :Value "
-                       "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr")
-            .arg(QLatin1String(column)));
+                QStringLiteral("UPDATE TeamsProAnlass SET %1 = :Value "
+                               "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr")
+                    .arg(QLatin1String(column)));
     s.bind("Value", value).bind("AnlassNr", m_competition.CurrentAnlassNr()).bind("TeamNr", teamNr);
     s.exec();
 }
@@ -32,8 +31,8 @@ void FinishedStatus::SetFinished(int teamNr, bool finished, bool refreshGrid)
 void FinishedStatus::SetAddGameFinished(int teamNr, bool finished, bool refreshGrid)
 {
     writeFlag("ZusatzAbgeschlossen", teamNr, finished);
-    m_competition.ranking().RefreshAddGameFinishedCounts(
-        m_competition.hasAutoRank() && m_competition.hasAddGame());
+    m_competition.ranking().RefreshAddGameFinishedCounts(m_competition.hasAutoRank()
+                                                         && m_competition.hasAddGame());
     if (refreshGrid)
         m_competition.RefreshParticipants();
 }

@@ -4,7 +4,8 @@ class Competition;
 
 // The finished flags of a participant's entry in the open event. After every change the
 // per-category counts are rebuilt, which may propose a rank list before the call returns.
-class FinishedStatus {
+class FinishedStatus
+{
 public:
     explicit FinishedStatus(Competition &competition);
 

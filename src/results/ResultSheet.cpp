@@ -45,8 +45,7 @@ QString ResultSheet::notANumberError(const QString &text)
 }
 
 ResultSheet::ResultSheet(DataLibrary &data) : m_data(data)
-{
-}
+{ }
 
 QString ResultSheet::formatNumber(double value)
 {
@@ -108,8 +107,10 @@ void ResultSheet::BuildTeamGrid(int teamNr, bool showAddGame)
     m_isTeam = true;
     reset();
     m_showAddGame = showAddGame;
-    Statement s(m_data.db(),
-        QStringList {QStringLiteral("SELECT p.AnlassNr, p.PostenNr, p.TeamNr, p.Punkte, p.Zeit,"),
+    Statement s(
+        m_data.db(),
+        QStringList{
+            QStringLiteral("SELECT p.AnlassNr, p.PostenNr, p.TeamNr, p.Punkte, p.Zeit,"),
             QStringLiteral(
                 "       p.ZusatzspielPunkte, p.ZusatzspielZeit, po.PostenBez, po.Faktor"),
             QStringLiteral("FROM Parcours p LEFT JOIN Posten po ON po.PostenNr = p.PostenNr"),
@@ -127,8 +128,10 @@ void ResultSheet::BuildGroupGrid(int groupNr, bool eventHasAddGame)
     m_showAddGame = eventHasAddGame && m_groupPlaysAddGame;
     // The members in the order of the membership table, each with its rows by post; a
     // member without rows in this event adds none.
-    Statement s(m_data.db(),
-        QStringList {QStringLiteral("SELECT p.AnlassNr, p.PostenNr, p.TeamNr, p.Punkte, p.Zeit,"),
+    Statement s(
+        m_data.db(),
+        QStringList{
+            QStringLiteral("SELECT p.AnlassNr, p.PostenNr, p.TeamNr, p.Punkte, p.Zeit,"),
             QStringLiteral(
                 "       p.ZusatzspielPunkte, p.ZusatzspielZeit, po.PostenBez, po.Faktor,"),
             QStringLiteral("       t.TeamNr AS MemberNr, t.Name, t.Vorname"),
@@ -153,7 +156,7 @@ void ResultSheet::appendRows(Statement &s, bool withMembers)
         row.posten = s.text("PostenBez");
         row.Faktor = s.real("Faktor");
         row.stored = {s.real("Punkte"), s.real("Zeit"), s.real("ZusatzspielPunkte"),
-            s.real("ZusatzspielZeit")};
+                      s.real("ZusatzspielZeit")};
         for (int f = 0; f < FieldCount; ++f) {
             const double shown =
                 isWeighted(Field(f)) ? row.stored[f] / row.factor() : row.stored[f];
@@ -297,8 +300,8 @@ bool ResultSheet::UpdateTotals(ResultTotals &totals, QString &error) const
 
 bool ResultSheet::ValidateResults() const
 {
-    const QList<Field> fields = m_showAddGame ? QList<Field> {Points, Time, AddPoints, AddTime}
-                                              : QList<Field> {Points, Time};
+    const QList<Field> fields =
+        m_showAddGame ? QList<Field>{Points, Time, AddPoints, AddTime} : QList<Field>{Points, Time};
     for (int i = 0; i < rowCount(); ++i) {
         for (Field f : fields) {
             if (m_rows.at(i).text[f].trimmed().isEmpty() || !value(i, f))
@@ -326,8 +329,10 @@ bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
     if (AllPointsEntered() && !finished)
         finished = ui.askYesNo(AllPointsQuestion);
     Transaction transaction(m_data.db());
-    Statement update(m_data.db(),
-        QStringList {QStringLiteral("UPDATE Parcours SET Punkte = :Punkte, Zeit = :Zeit,"),
+    Statement update(
+        m_data.db(),
+        QStringList{
+            QStringLiteral("UPDATE Parcours SET Punkte = :Punkte, Zeit = :Zeit,"),
             QStringLiteral(
                 "    ZusatzspielPunkte = :ZusatzspielPunkte, ZusatzspielZeit = :ZusatzspielZeit"),
             QStringLiteral(

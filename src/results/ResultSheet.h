@@ -14,7 +14,8 @@ struct ParticipantRow;
 
 // Where the result grid and its totals line sit and how wide its columns are, in pixels.
 // The widget applies it as it is.
-struct ResultGridLayout {
+struct ResultGridLayout
+{
     int visibleColumns = 0;
     QList<int> columnWidths; // of the visible columns, from the left
     int totalCaptionLeft = 0; // "Total:"
@@ -24,7 +25,8 @@ struct ResultGridLayout {
 };
 
 // The running totals below the grid.
-struct ResultTotals {
+struct ResultTotals
+{
     double points = 0;
     double time = 0;
     double addPoints = 0;
@@ -37,19 +39,21 @@ struct ResultTotals {
 // Points are shown divided by the post's factor and stored multiplied by it. A cell whose
 // text is still the one it was opened with stands for the stored value itself, so that
 // saving never moves a value through the two-decimal display.
-class ResultSheet {
+class ResultSheet
+{
 public:
     enum Field { Points, Time, AddPoints, AddTime };
     static constexpr int FieldCount = 4;
 
-    struct Row {
+    struct Row
+    {
         int AnlassNr = 0;
         int PostenNr = 0;
         int TeamNr = 0; // for a group, the member's
         QString member; // group layout: the member's name on its first row, else empty
         QString posten; // CalcPosten
         double Faktor = 0; // as stored
-        std::array<double, FieldCount> stored {};
+        std::array<double, FieldCount> stored{};
         std::array<QString, FieldCount> shown; // the texts the row was opened with
         std::array<QString, FieldCount> text; // the texts now
 

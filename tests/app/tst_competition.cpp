@@ -6,7 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class TestCompetition : public QObject {
+class TestCompetition : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -16,7 +17,7 @@ private Q_SLOTS:
         const int kat = t.addCategory(QStringLiteral("Senioren"));
         const int first = t.addEvent(QStringLiteral("Frühling"));
         const int second = t.addEvent(QStringLiteral("Herbst"), QStringLiteral("Nach Zeit"), 1, 1,
-            true, 3, true, QStringLiteral("Plausch"));
+                                      true, 3, true, QStringLiteral("Plausch"));
         const int a = t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat, false, 99);
         const int b = t.addTeam(QStringLiteral("Beispiel"), QStringLiteral("Ben"), kat);
         const int group = t.addGroup(QStringLiteral("Wirbelwinde"), kat);
@@ -45,7 +46,7 @@ private Q_SLOTS:
         QList<int> listed;
         for (const ParticipantRow &p : t.competition->participants())
             listed << p.TeamNr;
-        QCOMPARE(listed, (QList<int> {b, a, group}));
+        QCOMPARE(listed, (QList<int>{b, a, group}));
         QCOMPARE(t.data.ReadTeam(a)->StartNr, 2);
         QCOMPARE(t.data.ReadTeam(b)->StartNr, 1);
         QCOMPARE(t.data.ReadTeam(group)->StartNr, 3);
@@ -107,7 +108,7 @@ private Q_SLOTS:
         t.competition->DeleteEvent();
         QVERIFY(t.data.ReadEvent(gone));
         QCOMPARE(t.ui.texts(QStringLiteral("yesno")),
-            QStringList {QStringLiteral("Wollen Sie den Anlass [Zweiter] wirklich löschen?")});
+                 QStringList{QStringLiteral("Wollen Sie den Anlass [Zweiter] wirklich löschen?")});
 
         t.ui.answers = {true};
         t.competition->DeleteEvent();
@@ -123,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(!t.data.ReadEvent(gone));
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM TeamsProAnlass WHERE AnlassNr = %1")
                              .arg(gone)),
-            0);
+                 0);
         QCOMPARE(
             t.count(QStringLiteral("SELECT count(*) FROM Parcours WHERE AnlassNr = %1").arg(gone)),
             0);

@@ -31,7 +31,8 @@ QString shownText(const HelpWindow &window)
 
 } // namespace
 
-class TestHelpWindow : public QObject {
+class TestHelpWindow : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -53,8 +54,8 @@ void TestHelpWindow::initTestCase()
 {
     QVERIFY(m_pages.isValid());
     writePage(m_pages, 1000,
-        u"<html><body><h1>Übersicht</h1><p><a href=\"1003.html\">Team-Übersicht</a> "
-        u"<a href=\"1004.html\">Team</a></p></body></html>"_s);
+              u"<html><body><h1>Übersicht</h1><p><a href=\"1003.html\">Team-Übersicht</a> "
+              u"<a href=\"1004.html\">Team</a></p></body></html>"_s);
     writePage(m_pages, 1003, u"<html><body><h1>Team-Übersicht</h1></body></html>"_s);
 }
 

@@ -46,7 +46,8 @@ const QByteArray mixedFile = "junk before any section\n"
 
 } // namespace
 
-class TestIniFile : public QObject {
+class TestIniFile : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -105,8 +106,8 @@ void TestIniFile::writtenValuesReadBack()
     ini.writeString(u"Default"_s, u"FormWidth"_s, QString());
 
     QCOMPARE(readBytes(m_path),
-        "[Default]\nPreviousComp=12\nDBPath=/opt/velunda/Database\nWindowState=wsMaximized\n"
-        "FormWidth=\n"_ba);
+             "[Default]\nPreviousComp=12\nDBPath=/opt/velunda/Database\nWindowState=wsMaximized\n"
+             "FormWidth=\n"_ba);
     // A fresh object sees the same, and an empty value is a value, not a missing key.
     const IniFile again(m_path);
     QCOMPARE(again.readString(u"Default"_s, u"PreviousComp"_s, u"0"_s), u"12"_s);
@@ -162,26 +163,26 @@ void TestIniFile::writeKeepsEverythingElse()
     ini.writeString(u"New"_s, u"Key"_s, u"1"_s);
 
     QCOMPARE(readBytes(m_path),
-        "junk before any section\n"
-        "Orphan=outside\n"
-        "; comment\n"
-        "[Default]\n"
-        "  DBPath  =  D:\\Daten\n"
-        "PreviousComp=5\n"
-        "this line has no equals sign\n"
-        "# another comment\n"
-        "Note=a=b ; not a comment\n"
-        "PreviousComp=99\n"
-        "Empty=\n"
-        "FormWidth=1006\n"
-        "\n"
-        "[Other]\n"
-        "DBPath=there\n"
-        "WindowState=wsNormal\n"
-        "; trailing comment\n"
-        "\n"
-        "[New]\n"
-        "Key=1\n"_ba);
+             "junk before any section\n"
+             "Orphan=outside\n"
+             "; comment\n"
+             "[Default]\n"
+             "  DBPath  =  D:\\Daten\n"
+             "PreviousComp=5\n"
+             "this line has no equals sign\n"
+             "# another comment\n"
+             "Note=a=b ; not a comment\n"
+             "PreviousComp=99\n"
+             "Empty=\n"
+             "FormWidth=1006\n"
+             "\n"
+             "[Other]\n"
+             "DBPath=there\n"
+             "WindowState=wsNormal\n"
+             "; trailing comment\n"
+             "\n"
+             "[New]\n"
+             "Key=1\n"_ba);
     QCOMPARE(ini.readString(u"Default"_s, u"PreviousComp"_s, u"0"_s), u"5"_s);
 }
 
@@ -251,7 +252,7 @@ void TestIniFile::failedWriteKeepsOldFile()
     writeBytes(m_path, old);
     IniFile ini(m_path);
 
-    rlimit saved {};
+    rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
     rlimit small = saved;
     small.rlim_cur = 512;
@@ -299,7 +300,7 @@ void TestIniFile::unusableLocationThrows()
         } catch (const IniFileError &error) {
             QVERIFY2(error.message().contains(u"Einstellungsdatei"_s), qPrintable(error.message()));
             QVERIFY2(error.message().contains(QDir::toNativeSeparators(path)),
-                qPrintable(error.message()));
+                     qPrintable(error.message()));
             QCOMPARE(QString::fromStdString(error.what()), error.message());
         }
     }

@@ -27,7 +27,8 @@
 namespace {
 
 // The main window with all dialogs over a test database, as the program creates them.
-struct Window {
+struct Window
+{
     TestDatabase t;
     Forms forms;
     Window() = default;
@@ -71,7 +72,8 @@ void click(QTableView *grid, int row, Qt::KeyboardModifiers modifiers = {})
 
 } // namespace
 
-class TestMainForm : public QObject {
+class TestMainForm : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -81,7 +83,7 @@ private Q_SLOTS:
         const int plain =
             w.t.addEvent(QStringLiteral("Ohne"), QStringLiteral("Nach Punkten"), 1, 1);
         const int full = w.t.addEvent(QStringLiteral("Mit"), QStringLiteral("Nach Zeit"), 1, 2,
-            true, 4, true, QStringLiteral("Plausch"));
+                                      true, 4, true, QStringLiteral("Plausch"));
         w.create();
         TMainForm *m = w.main();
         ParticipantGrid *g = w.grid();
@@ -89,9 +91,12 @@ private Q_SLOTS:
         const auto label = [m](const char *name) {
             return m->findChild<QLabel *>(QLatin1String(name));
         };
-        const QList<int> addGameColumns {ParticipantModel::Dummy, ParticipantModel::CalcZusatz,
-            ParticipantModel::CalcSumOfPointsAdd, ParticipantModel::CalcSumOfTimeAdd,
-            ParticipantModel::CalcZusatzAbgeschlossen, ParticipantModel::CalcZusatzGedruckt};
+        const QList<int> addGameColumns{ParticipantModel::Dummy,
+                                        ParticipantModel::CalcZusatz,
+                                        ParticipantModel::CalcSumOfPointsAdd,
+                                        ParticipantModel::CalcSumOfTimeAdd,
+                                        ParticipantModel::CalcZusatzAbgeschlossen,
+                                        ParticipantModel::CalcZusatzGedruckt};
 
         QCOMPARE(w.t.competition->CurrentAnlassNr(), plain);
         QCOMPARE(label("lblName")->text(), QStringLiteral("Ohne"));
@@ -132,7 +137,8 @@ private Q_SLOTS:
             if (!g->isColumnHidden(c))
                 titles << g->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         }
-        QCOMPARE(titles.join(QLatin1Char('|')),
+        QCOMPARE(
+            titles.join(QLatin1Char('|')),
             QStringLiteral("StartNr|Name|Hund|Rasse|Kategorie|Punkte|Zeit|Fertig|Gedruckt| |Zusatz|"
                            "Z-Punkte|Z-Zeit|Z-Fertig|Z-Gedruckt"));
     }
@@ -162,8 +168,8 @@ private Q_SLOTS:
         QFETCH(bool, silver);
         Window w;
         const int kat = w.t.addCategory(QStringLiteral("Senioren"));
-        const int n = w.t.addEvent(
-            QStringLiteral("Anlass"), QStringLiteral("Nach Punkten"), 1, 1, autoRank, 3, addGame);
+        const int n = w.t.addEvent(QStringLiteral("Anlass"), QStringLiteral("Nach Punkten"), 1, 1,
+                                   autoRank, 3, addGame);
         const int team = w.t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat);
         w.t.addEntry(n, team, 1);
         w.t.addEntry(n, w.t.addTeam(QStringLiteral("Zweit"), QStringLiteral("Zora"), kat), 2);
@@ -177,13 +183,13 @@ private Q_SLOTS:
         const QAbstractItemModel *model = w.grid()->model();
         const QVariant silverColour = QColor(192, 192, 192);
         for (int column : {int(ParticipantModel::StartNr), int(ParticipantModel::CalcSumOfPoints),
-                 int(ParticipantModel::CalcZusatzGedruckt)}) {
+                           int(ParticipantModel::CalcZusatzGedruckt)}) {
             QCOMPARE(model->data(model->index(0, column), Qt::BackgroundRole).isValid(), silver);
             QVERIFY(!model->data(model->index(1, column), Qt::BackgroundRole).isValid());
         }
         // The separator is grey in every row; it is only shown with an additional game.
         QCOMPARE(model->data(model->index(1, ParticipantModel::Dummy), Qt::BackgroundRole),
-            silverColour);
+                 silverColour);
         QCOMPARE(w.grid()->isColumnHidden(ParticipantModel::Dummy), !addGame);
     }
 
@@ -193,32 +199,32 @@ private Q_SLOTS:
         const int kat = w.t.addCategory(QStringLiteral("Senioren"));
         const int n = w.t.addEvent(QStringLiteral("Anlass"));
         for (int i = 1; i <= 6; ++i)
-            w.t.addEntry(
-                n, w.t.addTeam(QStringLiteral("Team%1").arg(i), QStringLiteral("V"), kat), i);
+            w.t.addEntry(n, w.t.addTeam(QStringLiteral("Team%1").arg(i), QStringLiteral("V"), kat),
+                         i);
         w.create();
         w.main()->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.main()));
         ParticipantGrid *g = w.grid();
 
         click(g, 1);
-        QCOMPARE(selectedRows(g), (QList<int> {1}));
+        QCOMPARE(selectedRows(g), (QList<int>{1}));
         click(g, 3, Qt::ShiftModifier);
-        QCOMPARE(selectedRows(g), (QList<int> {1, 2, 3}));
+        QCOMPARE(selectedRows(g), (QList<int>{1, 2, 3}));
         QCOMPARE(g->lastClickedRow(), 3);
         QCOMPARE(g->selectionAnchor(), 1);
         // Upward from the same anchor; the earlier range is replaced.
         click(g, 0, Qt::ShiftModifier);
-        QCOMPARE(selectedRows(g), (QList<int> {0, 1}));
+        QCOMPARE(selectedRows(g), (QList<int>{0, 1}));
         click(g, 5, Qt::ControlModifier);
-        QCOMPARE(selectedRows(g), (QList<int> {0, 1, 5}));
+        QCOMPARE(selectedRows(g), (QList<int>{0, 1, 5}));
         click(g, 5, Qt::ControlModifier);
-        QCOMPARE(selectedRows(g), (QList<int> {0, 1}));
+        QCOMPARE(selectedRows(g), (QList<int>{0, 1}));
         // A move by keyboard without Shift sets the anchor as well.
         click(g, 4);
         QTest::keyClick(g, Qt::Key_Up);
         QCOMPARE(g->selectionAnchor(), 3);
         click(g, 5, Qt::ShiftModifier);
-        QCOMPARE(selectedRows(g), (QList<int> {3, 4, 5}));
+        QCOMPARE(selectedRows(g), (QList<int>{3, 4, 5}));
         QCOMPARE(w.main()->selectedTeamNrs().size(), 3);
 
         // A refresh keeps the current participant.
@@ -227,8 +233,8 @@ private Q_SLOTS:
         QCOMPARE(w.main()->currentRow(), 2);
         // ... also when the new list puts it elsewhere (a new start number).
         const int teamNr = w.main()->currentParticipant()->TeamNr;
-        w.t.db().exec(QStringLiteral("UPDATE TeamsProAnlass SET StartNr = 99 WHERE TeamNr = %1")
-                          .arg(teamNr));
+        w.t.db().exec(
+            QStringLiteral("UPDATE TeamsProAnlass SET StartNr = 99 WHERE TeamNr = %1").arg(teamNr));
         w.t.competition->RefreshParticipants();
         QCOMPARE(w.main()->currentParticipant()->TeamNr, teamNr);
         QCOMPARE(w.main()->currentRow(), 5);
@@ -274,7 +280,7 @@ private Q_SLOTS:
             QVERIFY(dialog->findChild<QWidget *>(QStringLiteral("PostGroup"))->isHidden());
             QVERIFY(dialog->findChild<QWidget *>(QStringLiteral("ClearStartNumbers"))->isHidden());
             QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("AnlassBez"))->text(),
-                QStringLiteral("Neu"));
+                     QStringLiteral("Neu"));
             dialog->findChild<QCheckBox *>(QStringLiteral("Zusatzspiel"))->setChecked(false);
             dialog->findChild<QPushButton *>(QStringLiteral("SaveBtn"))->click();
         });
@@ -324,8 +330,8 @@ private Q_SLOTS:
     {
         Window w;
         const int first = w.t.addEvent(QStringLiteral("Erster"));
-        const int second = w.t.addEvent(
-            QStringLiteral("Zweiter"), QStringLiteral("Nach Zeit"), 1, 1, false, 0, true);
+        const int second = w.t.addEvent(QStringLiteral("Zweiter"), QStringLiteral("Nach Zeit"), 1,
+                                        1, false, 0, true);
         w.create();
 
         onNextModal([](QWidget *dialog) {

@@ -20,7 +20,8 @@
 namespace {
 
 // A program directory with its own "Database", started and closed the way main() does it.
-class Program {
+class Program
+{
 public:
     Program()
     {
@@ -92,7 +93,8 @@ QString section(const QByteArray &ini, const QString &key)
     return QStringLiteral("<missing>");
 }
 
-class Thrower : public QObject {
+class Thrower : public QObject
+{
 protected:
     bool event(QEvent *e) override
     {
@@ -104,7 +106,8 @@ protected:
 
 } // namespace
 
-class TestStartup : public QObject {
+class TestStartup : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -156,7 +159,7 @@ void TestStartup::noToExitQuestionLeavesFileUntouched()
     QCOMPARE(p.window()->size(), QSize(900, 600));
     QVERIFY(!p.close(false));
     QCOMPARE(p.ui.texts(QStringLiteral("yesno")),
-        QStringList {QStringLiteral("Wollen Sie das Programm wirklich beenden?")});
+             QStringList{QStringLiteral("Wollen Sie das Programm wirklich beenden?")});
     QVERIFY(p.window()->isVisible());
     QCOMPARE(p.ini(), before);
     QVERIFY(p.data.databaseOpen());
@@ -241,8 +244,8 @@ void TestStartup::previousEvent()
     QFETCH(QByteArray, previous);
     QFETCH(int, opened);
     Program p;
-    const QList<int> events {p.addEvent(p.databaseDir(), QStringLiteral("Erster")),
-        p.addEvent(p.databaseDir(), QStringLiteral("Zweiter"))};
+    const QList<int> events{p.addEvent(p.databaseDir(), QStringLiteral("Erster")),
+                            p.addEvent(p.databaseDir(), QStringLiteral("Zweiter"))};
     if (previous == "second")
         previous = QByteArray::number(events.at(1));
     p.writeIni("[Default]\nPreviousComp=" + previous + "\n");
@@ -280,7 +283,7 @@ void TestStartup::escapedEngineErrorIsShownAndProgramGoesOn()
     Thrower thrower;
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&thrower, &event);
-    QCOMPARE(ui.texts(QStringLiteral("error")), QStringList {QStringLiteral("database is locked")});
+    QCOMPARE(ui.texts(QStringLiteral("error")), QStringList{QStringLiteral("database is locked")});
 
     QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
     QCoreApplication::processEvents();
@@ -291,7 +294,7 @@ void TestStartup::escapedEngineErrorIsShownAndProgramGoesOn()
 void TestStartup::standardButtonsAreGerman()
 {
     QMessageBox box(QMessageBox::Question, QString(), QString(),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     const auto text = [&](QMessageBox::StandardButton b) {
         return box.button(b)->text().remove(u'&');
     };

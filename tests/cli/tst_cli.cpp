@@ -7,7 +7,8 @@
 
 namespace {
 
-struct Run {
+struct Run
+{
     int status = -1;
     QString out;
     QString err;
@@ -36,7 +37,8 @@ QString writeFile(const QString &path, const QByteArray &content)
 
 } // namespace
 
-class TestCli : public QObject {
+class TestCli : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -49,17 +51,17 @@ private Q_SLOTS:
     {
         const Run overview = cli({QStringLiteral("--help")});
         QCOMPARE(overview.status, 0);
-        const QStringList names = {QStringLiteral("init-db"), QStringLiteral("events"),
-            QStringLiteral("ranklist"), QStringLiteral("scorecards"), QStringLiteral("check"),
-            QStringLiteral("import-teams")};
+        const QStringList names = {QStringLiteral("init-db"),  QStringLiteral("events"),
+                                   QStringLiteral("ranklist"), QStringLiteral("scorecards"),
+                                   QStringLiteral("check"),    QStringLiteral("import-teams")};
         for (const QString &name : names) {
             QVERIFY2(overview.out.contains(QStringLiteral("  ") + name + QLatin1Char(' ')),
-                qPrintable(name));
+                     qPrintable(name));
             const Run help = cli({name, QStringLiteral("--help")});
             QCOMPARE(help.status, 0);
-            QVERIFY2(help.out.startsWith(
-                         QStringLiteral("Aufruf: velunda-cli ") + name + QLatin1Char(' ')),
-                qPrintable(help.out));
+            QVERIFY2(help.out.startsWith(QStringLiteral("Aufruf: velunda-cli ") + name
+                                         + QLatin1Char(' ')),
+                     qPrintable(help.out));
         }
         const Run bare = cli({});
         QCOMPARE(bare.status, 2);
@@ -73,31 +75,38 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         const QString nowhere = QStringLiteral("/nicht/vorhanden");
         QTest::newRow("unknown command")
-            << QStringList {QStringLiteral("rangliste")} << 2 << "Unbekannter Befehl: rangliste";
-        QTest::newRow("events: missing directory") << QStringList {QStringLiteral("events"),
-            nowhere} << 1 << "Das Datenbankverzeichnis /nicht/vorhanden gibt es nicht.";
-        QTest::newRow("check: missing directory") << QStringList {QStringLiteral("check"),
-            nowhere} << 1 << "Das Datenbankverzeichnis /nicht/vorhanden gibt es nicht.";
+            << QStringList{QStringLiteral("rangliste")} << 2 << "Unbekannter Befehl: rangliste";
+        QTest::newRow("events: missing directory")
+            << QStringList{QStringLiteral("events"), nowhere} << 1
+            << "Das Datenbankverzeichnis /nicht/vorhanden gibt es nicht.";
+        QTest::newRow("check: missing directory")
+            << QStringList{QStringLiteral("check"), nowhere} << 1
+            << "Das Datenbankverzeichnis /nicht/vorhanden gibt es nicht.";
         QTest::newRow("import: missing directory")
-            << QStringList {QStringLiteral("import-teams"), nowhere, QStringLiteral("a.csv")} << 1
+            << QStringList{QStringLiteral("import-teams"), nowhere, QStringLiteral("a.csv")} << 1
             << "Das Datenbankverzeichnis /nicht/vorhanden gibt es nicht.";
         QTest::newRow("events: no directory")
-            << QStringList {QStringLiteral("events")} << 2 << "Es fehlt: VERZEICHNIS.";
-        QTest::newRow("import: no file") << QStringList {QStringLiteral("import-teams"),
-            QStringLiteral("x")} << 2 << "Es fehlt: DATEI.";
-        QTest::newRow("too many") << QStringList {QStringLiteral("check"), QStringLiteral("a"),
-            QStringLiteral("b")} << 2
-                                  << "Zu viele Argumente: b";
-        QTest::newRow("unknown option") << QStringList {QStringLiteral("import-teams"),
-            QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("--dryrun")}
-                                        << 2 << "Unbekannte Option: --dryrun";
-        QTest::newRow("flag with value") << QStringList {QStringLiteral("import-teams"),
-            QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("--dry-run=1")}
-                                         << 2 << "Die Option --dry-run nimmt keinen Wert.";
-        QTest::newRow("ranklist not yet") << QStringList {QStringLiteral("ranklist"),
-            QStringLiteral("x")} << 2 << "noch nicht verfügbar";
-        QTest::newRow("scorecards not yet") << QStringList {QStringLiteral("scorecards"),
-            QStringLiteral("x")} << 2 << "noch nicht verfügbar";
+            << QStringList{QStringLiteral("events")} << 2 << "Es fehlt: VERZEICHNIS.";
+        QTest::newRow("import: no file")
+            << QStringList{QStringLiteral("import-teams"), QStringLiteral("x")} << 2
+            << "Es fehlt: DATEI.";
+        QTest::newRow("too many") << QStringList{QStringLiteral("check"), QStringLiteral("a"),
+                                                 QStringLiteral("b")}
+                                  << 2 << "Zu viele Argumente: b";
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("import-teams"), QStringLiteral("x"), QStringLiteral("y"),
+                           QStringLiteral("--dryrun")}
+            << 2 << "Unbekannte Option: --dryrun";
+        QTest::newRow("flag with value")
+            << QStringList{QStringLiteral("import-teams"), QStringLiteral("x"), QStringLiteral("y"),
+                           QStringLiteral("--dry-run=1")}
+            << 2 << "Die Option --dry-run nimmt keinen Wert.";
+        QTest::newRow("ranklist not yet")
+            << QStringList{QStringLiteral("ranklist"), QStringLiteral("x")} << 2
+            << "noch nicht verfügbar";
+        QTest::newRow("scorecards not yet")
+            << QStringList{QStringLiteral("scorecards"), QStringLiteral("x")} << 2
+            << "noch nicht verfügbar";
     }
 
     void errorsGoToStandardError()
@@ -130,10 +139,10 @@ private Q_SLOTS:
         QCOMPARE(r.status, 0);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.out,
-            QStringLiteral("%1\tSommercup\tPunkte/Zeit (Punkte ab/Zeit auf)\t3\n"
-                           "%2\tHerbstlauf\tNach Zeit (aufsteigend)\t0\n")
-                .arg(sommer)
-                .arg(herbst));
+                 QStringLiteral("%1\tSommercup\tPunkte/Zeit (Punkte ab/Zeit auf)\t3\n"
+                                "%2\tHerbstlauf\tNach Zeit (aufsteigend)\t0\n")
+                     .arg(sommer)
+                     .arg(herbst));
     }
 
     void checkFindsEachKindOfDanglingRow_data()
@@ -215,8 +224,8 @@ private Q_SLOTS:
         const Run r = cli({QStringLiteral("check"), t.databaseDir()});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.out.contains(QStringLiteral("Rang.dat: fehlt\n")), qPrintable(r.out));
-        QVERIFY2(
-            r.out.contains(QStringLiteral("Team.dat: file is not a database")), qPrintable(r.out));
+        QVERIFY2(r.out.contains(QStringLiteral("Team.dat: file is not a database")),
+                 qPrintable(r.out));
         QVERIFY(r.out.contains(QStringLiteral("Parcours.dat: in Ordnung\n")));
     }
 
@@ -225,17 +234,19 @@ private Q_SLOTS:
         TestDatabase t;
         const int kat = t.addCategory(QStringLiteral("Senioren"));
         t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat);
-        const QString file = writeFile(t.programDir() + QStringLiteral("/teams.csv"),
-            "Name;Vorname;Verein;Hund;Rasse;Kategorie\n"
-            "Muster;Anna;;Rex;Pudel;Senioren\n"
-            "M\xfcller;J\xfcrg;;Bl\xe4ss;Appenzeller;senioren\n"); // Windows-1252
+        const QString file =
+            writeFile(t.programDir() + QStringLiteral("/teams.csv"),
+                      "Name;Vorname;Verein;Hund;Rasse;Kategorie\n"
+                      "Muster;Anna;;Rex;Pudel;Senioren\n"
+                      "M\xfcller;J\xfcrg;;Bl\xe4ss;Appenzeller;senioren\n"); // Windows-1252
         const QString teams = QStringLiteral("SELECT count(*) FROM Team");
 
         const Run dry = cli(
             {QStringLiteral("import-teams"), t.databaseDir(), file, QStringLiteral("--dry-run")});
         QCOMPARE(dry.status, 0);
         QCOMPARE(dry.err, QString());
-        QCOMPARE(dry.out,
+        QCOMPARE(
+            dry.out,
             QStringLiteral(
                 "Datei %1 (Windows-1252, Semikolon)\n"
                 "Zeile 2: übersprungen: Muster Anna, Rex (Senioren) – gibt es schon (Team Nr. 1)\n"
@@ -248,10 +259,10 @@ private Q_SLOTS:
         const Run real = cli({QStringLiteral("import-teams"), t.databaseDir(), file});
         QCOMPARE(real.status, 0);
         QVERIFY2(real.out.endsWith(QStringLiteral("1 Teams importiert, 1 übersprungen.\n")),
-            qPrintable(real.out));
+                 qPrintable(real.out));
         QCOMPARE(t.count(QStringLiteral(
                      "SELECT count(*) FROM Team WHERE Name = 'Müller' AND Hund = 'Bläss'")),
-            1);
+                 1);
 
         // Run again: everything is there already.
         const Run again = cli({QStringLiteral("import-teams"), t.databaseDir(), file});

@@ -18,14 +18,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("points down") << "Nach Punkten" << 1 << 2 << "Nach Punkten (absteigend)";
         QTest::newRow("points up") << "Nach Punkten" << 2 << 1 << "Nach Punkten (aufsteigend)";
-        QTest::newRow("points never set") << "Nach Punkten" << 0 << 0 << "Nach Punkten (aufsteigend)";
+        QTest::newRow("points never set")
+            << "Nach Punkten" << 0 << 0 << "Nach Punkten (aufsteigend)";
         QTest::newRow("time down") << "Nach Zeit" << 2 << 1 << "Nach Zeit (absteigend)";
         QTest::newRow("time up") << "Nach Zeit" << 1 << 2 << "Nach Zeit (aufsteigend)";
-        QTest::newRow("points/time ab/auf") << "Punkte/Zeit" << 1 << 2 << "Punkte/Zeit (Punkte ab/Zeit auf)";
-        QTest::newRow("points/time auf/ab") << "Punkte/Zeit" << 2 << 1 << "Punkte/Zeit (Punkte auf/Zeit ab)";
-        QTest::newRow("points/time unset") << "Punkte/Zeit" << 0 << 0 << "Punkte/Zeit (Punkte auf/Zeit auf)";
-        QTest::newRow("time/points ab/ab") << "Zeit/Punkte" << 1 << 1 << "Zeit/Punkte (Zeit ab/Punkte ab)";
-        QTest::newRow("time/points auf/ab") << "Zeit/Punkte" << 1 << 2 << "Zeit/Punkte (Zeit auf/Punkte ab)";
+        QTest::newRow("points/time ab/auf")
+            << "Punkte/Zeit" << 1 << 2 << "Punkte/Zeit (Punkte ab/Zeit auf)";
+        QTest::newRow("points/time auf/ab")
+            << "Punkte/Zeit" << 2 << 1 << "Punkte/Zeit (Punkte auf/Zeit ab)";
+        QTest::newRow("points/time unset")
+            << "Punkte/Zeit" << 0 << 0 << "Punkte/Zeit (Punkte auf/Zeit auf)";
+        QTest::newRow("time/points ab/ab")
+            << "Zeit/Punkte" << 1 << 1 << "Zeit/Punkte (Zeit ab/Punkte ab)";
+        QTest::newRow("time/points auf/ab")
+            << "Zeit/Punkte" << 1 << 2 << "Zeit/Punkte (Zeit auf/Punkte ab)";
         QTest::newRow("unknown") << "Nach Lust" << 1 << 1 << "Nach Lust";
         QTest::newRow("case matters") << "nach punkten" << 1 << 1 << "nach punkten";
         QTest::newRow("empty") << "" << 1 << 1 << "";
@@ -46,7 +52,10 @@ private Q_SLOTS:
                  QStringLiteral("Muster Anna"));
         QCOMPARE(DataLibrary::CalcFullName(QStringLiteral("Wirbelwinde"), QString()),
                  QStringLiteral("Wirbelwinde "));
-        QCOMPARE(DataLibrary::CalcFullName(QString(50, QLatin1Char('n')), QString(25, QLatin1Char('v'))).size(), 75);
+        QCOMPARE(
+            DataLibrary::CalcFullName(QString(50, QLatin1Char('n')), QString(25, QLatin1Char('v')))
+                .size(),
+            75);
         QCOMPARE(DataLibrary::YesNoText(true), QStringLiteral("Ja"));
         QCOMPARE(DataLibrary::YesNoText(false), QStringLiteral("Nein"));
     }
@@ -57,7 +66,8 @@ private Q_SLOTS:
         QTemporaryDir other;
         // A directory without the event table, or none at all, means the program's own.
         QCOMPARE(t.data.ChooseDatabaseDirectory(other.path()), t.databaseDir());
-        QCOMPARE(t.data.ChooseDatabaseDirectory(other.filePath(QStringLiteral("nope"))), t.databaseDir());
+        QCOMPARE(t.data.ChooseDatabaseDirectory(other.filePath(QStringLiteral("nope"))),
+                 t.databaseDir());
         QCOMPARE(t.data.ChooseDatabaseDirectory(QString()), t.databaseDir());
         // A directory that holds "Anlass.dat" is used even when other tables are missing;
         // the open then fails and says why.
@@ -78,8 +88,8 @@ private Q_SLOTS:
         const int kat = t.addCategory(QStringLiteral("Senioren"));
         const int p1 = t.addPost(QStringLiteral("Slalom"), 2);
         const int p2 = t.addPost(QStringLiteral("Tunnel"), 1);
-        const int event = t.addEvent(QStringLiteral("Sommerplausch"), QStringLiteral("Punkte/Zeit"), 1, 2,
-                                     true, 3, true, QStringLiteral("Plausch"));
+        const int event = t.addEvent(QStringLiteral("Sommerplausch"), QStringLiteral("Punkte/Zeit"),
+                                     1, 2, true, 3, true, QStringLiteral("Plausch"));
         const int other = t.addEvent(QStringLiteral("Herbst"));
         const int anna = t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat, false);
         const int beat = t.addTeam(QStringLiteral("Beispiel"), QStringLiteral("Beat"), kat, true);

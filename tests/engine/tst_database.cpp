@@ -69,20 +69,26 @@ private Q_SLOTS:
             QCOMPARE(columns.size(), table.columns.size());
         }
         const auto indexColumns = [this](const QString &table, const QString &index) {
-            Statement s(m_db, QStringLiteral("PRAGMA \"db_%1\".index_info(\"%2\")").arg(table, index));
+            Statement s(m_db,
+                        QStringLiteral("PRAGMA \"db_%1\".index_info(\"%2\")").arg(table, index));
             QStringList columns;
             while (s.next())
                 columns << s.text("name");
             return columns;
         };
         QCOMPARE(indexColumns(QStringLiteral("Team"), QStringLiteral("Team01")),
-                 QStringList({QStringLiteral("Name"), QStringLiteral("Vorname"), QStringLiteral("TeamNr")}));
-        QVERIFY(indexColumns(QStringLiteral("TeamsProAnlass"), QStringLiteral("GroupTeam")).contains(QStringLiteral("GroupNr")));
-        QCOMPARE(indexColumns(QStringLiteral("Rang"), QStringLiteral("Team")), QStringList{QStringLiteral("TeamNr")});
+                 QStringList({QStringLiteral("Name"), QStringLiteral("Vorname"),
+                              QStringLiteral("TeamNr")}));
+        QVERIFY(indexColumns(QStringLiteral("TeamsProAnlass"), QStringLiteral("GroupTeam"))
+                    .contains(QStringLiteral("GroupNr")));
+        QCOMPARE(indexColumns(QStringLiteral("Rang"), QStringLiteral("Team")),
+                 QStringList{QStringLiteral("TeamNr")});
         // The key of an entry admits a team once per event.
         m_db.exec(QStringLiteral("INSERT INTO TeamsProAnlass (AnlassNr, TeamNr) VALUES (1, 7)"));
-        QVERIFY_THROWS_EXCEPTION(DatabaseError,
-                                 m_db.exec(QStringLiteral("INSERT INTO TeamsProAnlass (AnlassNr, TeamNr) VALUES (1, 7)")));
+        QVERIFY_THROWS_EXCEPTION(
+            DatabaseError,
+            m_db.exec(
+                QStringLiteral("INSERT INTO TeamsProAnlass (AnlassNr, TeamNr) VALUES (1, 7)")));
     }
 
     void valuesNeverSetReadAsZeroFalseOrEmpty()
@@ -94,7 +100,9 @@ private Q_SLOTS:
         QCOMPARE(s.integer("PunkteSort"), 0);
         QCOMPARE(s.boolean("AutoRangBerechnung"), false);
         m_db.exec(QStringLiteral("INSERT INTO TeamsProAnlass (AnlassNr, TeamNr) VALUES (1, 1)"));
-        Statement flag(m_db, QStringLiteral("SELECT count(*) FROM TeamsProAnlass WHERE RangBerechnet = False AND Abgeschlossen = False"));
+        Statement flag(m_db,
+                       QStringLiteral("SELECT count(*) FROM TeamsProAnlass WHERE RangBerechnet = "
+                                      "False AND Abgeschlossen = False"));
         QVERIFY(flag.next());
         QCOMPARE(flag.integer(0), 1);
         Statement sum(m_db, QStringLiteral("SELECT sum(Punkte) AS Summe FROM Parcours"));
@@ -119,19 +127,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("column");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("error"); // empty: accepted
-        const QString tooLong = QStringLiteral("„Name“ (Tabelle Team) ist zu lang: erlaubt sind höchstens 50");
-        QTest::newRow("50 characters") << "Name" << QVariant(QString(50, QLatin1Char('x'))) << QString();
-        QTest::newRow("51 characters") << "Name" << QVariant(QString(51, QLatin1Char('x'))) << tooLong;
-        QTest::newRow("50 umlauts are 50 characters") << "Name" << QVariant(QString(50, QChar(0xFC))) << QString();
-        QTest::newRow("Vorname 26") << "Vorname" << QVariant(QString(26, QLatin1Char('y')))
-                                    << QStringLiteral("„Vorname“ (Tabelle Team) ist zu lang: erlaubt sind höchstens 25");
+        const QString tooLong =
+            QStringLiteral("„Name“ (Tabelle Team) ist zu lang: erlaubt sind höchstens 50");
+        QTest::newRow("50 characters")
+            << "Name" << QVariant(QString(50, QLatin1Char('x'))) << QString();
+        QTest::newRow("51 characters")
+            << "Name" << QVariant(QString(51, QLatin1Char('x'))) << tooLong;
+        QTest::newRow("50 umlauts are 50 characters")
+            << "Name" << QVariant(QString(50, QChar(0xFC))) << QString();
+        QTest::newRow("Vorname 26")
+            << "Vorname" << QVariant(QString(26, QLatin1Char('y')))
+            << QStringLiteral("„Vorname“ (Tabelle Team) ist zu lang: erlaubt sind höchstens 25");
         QTest::newRow("smallint max") << "Typ" << QVariant(32767) << QString();
-        QTest::newRow("smallint over") << "Typ" << QVariant(32768) << QStringLiteral("„Typ“ (Tabelle Team) liegt ausserhalb");
-        QTest::newRow("smallint under") << "Typ" << QVariant(-32769) << QStringLiteral("„Typ“ (Tabelle Team) liegt ausserhalb");
+        QTest::newRow("smallint over")
+            << "Typ" << QVariant(32768) << QStringLiteral("„Typ“ (Tabelle Team) liegt ausserhalb");
+        QTest::newRow("smallint under")
+            << "Typ" << QVariant(-32769) << QStringLiteral("„Typ“ (Tabelle Team) liegt ausserhalb");
         QTest::newRow("integer max") << "StartNr" << QVariant(2147483647LL) << QString();
-        QTest::newRow("integer over") << "StartNr" << QVariant(2147483648LL) << QStringLiteral("„StartNr“ (Tabelle Team) liegt ausserhalb");
-        QTest::newRow("boolean 2") << "Zusatzspiel" << QVariant(2) << QStringLiteral("„Zusatzspiel“ (Tabelle Team)");
-        QTest::newRow("text into integer") << "StartNr" << QVariant(QStringLiteral("abc")) << QStringLiteral("Team.StartNr");
+        QTest::newRow("integer over")
+            << "StartNr" << QVariant(2147483648LL)
+            << QStringLiteral("„StartNr“ (Tabelle Team) liegt ausserhalb");
+        QTest::newRow("boolean 2")
+            << "Zusatzspiel" << QVariant(2) << QStringLiteral("„Zusatzspiel“ (Tabelle Team)");
+        QTest::newRow("text into integer")
+            << "StartNr" << QVariant(QStringLiteral("abc")) << QStringLiteral("Team.StartNr");
     }
 
     void typedValues()
@@ -156,12 +175,14 @@ private Q_SLOTS:
         QString cp1252 = QStringLiteral("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ");
         for (char16_t c = 0xA0; c <= 0xFF; ++c)
             cp1252 += QChar(c);
-        const QStringList texts{cp1252.left(50), cp1252.mid(50, 50), cp1252.mid(100), QStringLiteral("Ω 🐕 ✓ 日本")};
+        const QStringList texts{cp1252.left(50), cp1252.mid(50, 50), cp1252.mid(100),
+                                QStringLiteral("Ω 🐕 ✓ 日本")};
         for (const QString &text : texts) {
             Statement insert(m_db, QStringLiteral("INSERT INTO Posten (PostenBez) VALUES (:t)"));
             insert.bind("t", text);
             insert.exec();
-            Statement read(m_db, QStringLiteral("SELECT PostenBez FROM Posten WHERE PostenNr = :n"));
+            Statement read(m_db,
+                           QStringLiteral("SELECT PostenBez FROM Posten WHERE PostenNr = :n"));
             read.bind("n", m_db.lastInsertId());
             QVERIFY(read.next());
             QCOMPARE(read.text(0), text);
@@ -170,7 +191,8 @@ private Q_SLOTS:
 
     void parametersAndErrors()
     {
-        Statement s(m_db, QStringList{QStringLiteral("SELECT :AnlassNr + 1 AS x"), QStringLiteral("")});
+        Statement s(m_db,
+                    QStringList{QStringLiteral("SELECT :AnlassNr + 1 AS x"), QStringLiteral("")});
         s.bind("AnlassNr", 41);
         QVERIFY(s.next());
         QCOMPARE(s.integer("x"), 42);
@@ -202,11 +224,11 @@ private Q_SLOTS:
                 m_db.exec(QStringLiteral("INSERT INTO Posten (PostenBez) VALUES ('inner')"));
                 inner.commit();
             }
-            m_db.exec(QStringLiteral("INSERT INTO Kategorie (KatBez) VALUES ('%1')").arg(QString(21, QLatin1Char('z'))));
+            m_db.exec(QStringLiteral("INSERT INTO Kategorie (KatBez) VALUES ('%1')")
+                          .arg(QString(21, QLatin1Char('z'))));
             t.commit();
             QFAIL("the too long name was accepted");
-        } catch (const DatabaseError &) {
-        }
+        } catch (const DatabaseError &) { }
         for (const char *table : {"Kategorie", "Team", "Posten"}) {
             Statement s(m_db, QStringLiteral("SELECT count(*) FROM ") + QLatin1String(table));
             QVERIFY(s.next());
@@ -228,7 +250,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing table file") << "remove" << QStringLiteral("Die Tabelle Rang fehlt");
         QTest::newRow("text file") << "text" << QStringLiteral("Rang.dat");
-        QTest::newRow("foreign SQLite file") << "foreign" << QStringLiteral("keine Velunda-Tabelle");
+        QTest::newRow("foreign SQLite file")
+            << "foreign" << QStringLiteral("keine Velunda-Tabelle");
         QTest::newRow("empty file") << "empty" << QStringLiteral("keine Velunda-Tabelle");
     }
 
@@ -250,7 +273,8 @@ private Q_SLOTS:
             // Someone else's SQLite file that happens to hold a table of that name.
             sqlite3 *handle = nullptr;
             QCOMPARE(sqlite3_open(rang.toUtf8().constData(), &handle), SQLITE_OK);
-            QCOMPARE(sqlite3_exec(handle, "CREATE TABLE Rang (x)", nullptr, nullptr, nullptr), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(handle, "CREATE TABLE Rang (x)", nullptr, nullptr, nullptr),
+                     SQLITE_OK);
             sqlite3_close(handle);
         }
         try {

@@ -27,7 +27,8 @@ EventInput valid()
 
 } // namespace
 
-class TestEventEditor : public QObject {
+class TestEventEditor : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -91,11 +92,11 @@ private Q_SLOTS:
         in.RangBerNachTeams = teams;
         in.clearStartNumbers = false;
         QCOMPARE(editor.SaveBtnClick(in), message.isEmpty());
-        QCOMPARE(t.ui.texts(), message.isEmpty() ? QStringList() : QStringList {message});
+        QCOMPARE(t.ui.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Anlass")), message.isEmpty() ? 1 : 0);
         if (message.isEmpty())
             QCOMPARE(t.data.ReadEvent(t.competition->CurrentAnlassNr())->RangBerNachTeams,
-                teams.toInt());
+                     teams.toInt());
     }
 
     void sortEnabling_data()
@@ -147,7 +148,7 @@ private Q_SLOTS:
         t.db().exec(QStringLiteral("DELETE FROM Posten WHERE PostenNr = %1").arg(wippe));
         t.ui.answers = {false}; // No to the start-number question still saves
         QVERIFY(editor.SaveBtnClick(in));
-        QCOMPARE(t.ui.texts(QStringLiteral("yesno")), QStringList {ClearQuestion});
+        QCOMPARE(t.ui.texts(QStringLiteral("yesno")), QStringList{ClearQuestion});
 
         const int n = t.competition->CurrentAnlassNr();
         QVERIFY(n > 0);
@@ -163,7 +164,7 @@ private Q_SLOTS:
         QVERIFY(!t.data.ReadPost(slalom)->Aktiv);
         QVERIFY(t.data.ReadPost(tunnel)->Aktiv);
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Posten")),
-            2); // the deleted post stays gone
+                 2); // the deleted post stays gone
     }
 
     void startNumberOptionClearsTheNewEventOnly()
@@ -191,7 +192,7 @@ private Q_SLOTS:
         TestDatabase t;
         const int post = t.addPost(QStringLiteral("Slalom"), 1, false);
         const int n = t.addEvent(QStringLiteral("Frühling"), QStringLiteral("Nach Zeit"), 2, 1,
-            true, 3, true, QStringLiteral("Plausch"));
+                                 true, 3, true, QStringLiteral("Plausch"));
         t.addEvent(QStringLiteral("Anderer"));
         t.open(n);
         EventEditor editor(*t.competition);
@@ -207,7 +208,7 @@ private Q_SLOTS:
 
         in.AnlassBez = QStringLiteral("Sommer");
         in.AutoRangBerechnung = false;
-        in.posts = {PostChoice {post, QStringLiteral("Slalom"), true}};
+        in.posts = {PostChoice{post, QStringLiteral("Slalom"), true}};
         in.clearStartNumbers = true; // not offered when editing: no question
         QVERIFY(editor.SaveBtnClick(in));
         QVERIFY(t.ui.texts().isEmpty());

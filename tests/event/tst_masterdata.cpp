@@ -4,7 +4,8 @@
 
 #include <QTest>
 
-class TestMasterData : public QObject {
+class TestMasterData : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -121,9 +122,10 @@ private Q_SLOTS:
         // A category still in use goes all the same; its teams then show none.
         t.ui.answers = {true};
         list.DeleteBtnClick();
-        QCOMPARE(t.ui.texts(QStringLiteral("yesno")),
-            (QStringList {QStringLiteral("Wollen Sie den Eintrag [Senioren] wirklich löschen?"),
-                QStringLiteral("Wollen Sie den Eintrag [Senioren] wirklich löschen?")}));
+        QCOMPARE(
+            t.ui.texts(QStringLiteral("yesno")),
+            (QStringList{QStringLiteral("Wollen Sie den Eintrag [Senioren] wirklich löschen?"),
+                         QStringLiteral("Wollen Sie den Eintrag [Senioren] wirklich löschen?")}));
         QCOMPARE(list.rows().size(), 1);
         QCOMPARE(list.rows().at(0).name, QStringLiteral("Junioren"));
         QCOMPARE(t.data.CategoryName(t.data.ReadTeam(team)->KatNr), QString());
@@ -142,9 +144,9 @@ private Q_SLOTS:
         t.ui.answers = {true};
         list.DeleteBtnClick();
         QCOMPARE(t.ui.texts(QStringLiteral("yesno")),
-            QStringList {QStringLiteral("Wollen Sie den Eintrag [] wirklich löschen?")});
+                 QStringList{QStringLiteral("Wollen Sie den Eintrag [] wirklich löschen?")});
         QCOMPARE(t.ui.texts(QStringLiteral("error")),
-            QStringList {QStringLiteral("Cannot perform this operation on an empty dataset")});
+                 QStringList{QStringLiteral("Cannot perform this operation on an empty dataset")});
     }
 };
 

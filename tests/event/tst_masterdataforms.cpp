@@ -53,7 +53,8 @@ void press(QWidget *dialog, const char *name)
 
 } // namespace
 
-class TestMasterDataForms : public QObject {
+class TestMasterDataForms : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -69,40 +70,41 @@ private Q_SLOTS:
         // The dialogs are driven from timers, so what they show is noted and compared after.
         QStringList seen;
         const auto closeList = [] {
-            QTimer::singleShot(
-                20, qApp, [] { press(QApplication::activeModalWidget(), "CloseBtn"); });
+            QTimer::singleShot(20, qApp,
+                               [] { press(QApplication::activeModalWidget(), "CloseBtn"); });
         };
-        onModals({[&seen](QWidget *dataForm) {
-                      const QAbstractItemModel *model =
-                          dataForm->findChild<QTableView *>()->model();
-                      seen << dataForm->windowTitle() << dataForm->findChild<QGroupBox *>()->title()
-                           << model->index(0, 1).data().toString()
-                           << model->index(0, 2).data().toString()
-                           << model->index(0, 0).data(Qt::BackgroundRole).value<QColor>().name();
-                      press(dataForm, "NewBtn");
-                  },
-            [&seen, &t, closeList](QWidget *detail) {
-                seen << detail->findChild<QGroupBox *>()->title()
-                     << QString::number(detail->height())
-                     << (field(detail, "Leistungsfaktor")->isHidden() ? QStringLiteral("hidden")
-                                                                      : QStringLiteral("shown"));
-                field(detail, "Bezeichnung")->setText(QStringLiteral("Tunnel"));
-                field(detail, "Leistungsfaktor")->setText(QStringLiteral("abc"));
-                detail->findChild<QCheckBox *>(QStringLiteral("Aktiv"))->setChecked(true);
-                press(detail, "OkBtn");
-                seen << (detail->isVisible() ? QStringLiteral("open") : QStringLiteral("closed"))
-                     << QString::number(t.ui.texts(QStringLiteral("information")).size());
-                field(detail, "Leistungsfaktor")->setText(QStringLiteral("1,25"));
-                press(detail, "OkBtn");
-                closeList();
-            }});
+        onModals(
+            {[&seen](QWidget *dataForm) {
+                 const QAbstractItemModel *model = dataForm->findChild<QTableView *>()->model();
+                 seen << dataForm->windowTitle() << dataForm->findChild<QGroupBox *>()->title()
+                      << model->index(0, 1).data().toString()
+                      << model->index(0, 2).data().toString()
+                      << model->index(0, 0).data(Qt::BackgroundRole).value<QColor>().name();
+                 press(dataForm, "NewBtn");
+             },
+             [&seen, &t, closeList](QWidget *detail) {
+                 seen << detail->findChild<QGroupBox *>()->title()
+                      << QString::number(detail->height())
+                      << (field(detail, "Leistungsfaktor")->isHidden() ? QStringLiteral("hidden")
+                                                                       : QStringLiteral("shown"));
+                 field(detail, "Bezeichnung")->setText(QStringLiteral("Tunnel"));
+                 field(detail, "Leistungsfaktor")->setText(QStringLiteral("abc"));
+                 detail->findChild<QCheckBox *>(QStringLiteral("Aktiv"))->setChecked(true);
+                 press(detail, "OkBtn");
+                 seen << (detail->isVisible() ? QStringLiteral("open") : QStringLiteral("closed"))
+                      << QString::number(t.ui.texts(QStringLiteral("information")).size());
+                 field(detail, "Leistungsfaktor")->setText(QStringLiteral("1,25"));
+                 press(detail, "OkBtn");
+                 closeList();
+             }});
         list->PostenItemClick();
-        QCOMPARE(seen,
-            (QStringList {QStringLiteral("Stammdaten"),
-                QStringLiteral("Geben Sie die verwendeten Posten ein"), QStringLiteral("2,00"),
-                QStringLiteral("Nein"), QStringLiteral("#c0c0c0"), QStringLiteral("Posten"),
-                QStringLiteral("143"), QStringLiteral("shown"), QStringLiteral("open"),
-                QStringLiteral("1")}));
+        QCOMPARE(
+            seen,
+            (QStringList{QStringLiteral("Stammdaten"),
+                         QStringLiteral("Geben Sie die verwendeten Posten ein"),
+                         QStringLiteral("2,00"), QStringLiteral("Nein"), QStringLiteral("#c0c0c0"),
+                         QStringLiteral("Posten"), QStringLiteral("143"), QStringLiteral("shown"),
+                         QStringLiteral("open"), QStringLiteral("1")}));
         QCOMPARE(t.data.Posts().size(), 2);
         QCOMPARE(t.data.Posts().at(1).PostenBez, QStringLiteral("Tunnel"));
         QCOMPARE(t.data.Posts().at(1).Faktor, 1.25);
@@ -111,23 +113,25 @@ private Q_SLOTS:
         // Categories afterwards: no factor and no "Aktiv"; Abbrechen stores nothing.
         seen.clear();
         onModals({[](QWidget *dataForm) { press(dataForm, "EditBtn"); },
-            [&seen, closeList](QWidget *detail) {
-                seen << detail->findChild<QGroupBox *>()->title()
-                     << QString::number(detail->height())
-                     << QString::number(field(detail, "Bezeichnung")->maxLength())
-                     << (field(detail, "Leistungsfaktor")->isHidden() ? QStringLiteral("hidden")
-                                                                      : QStringLiteral("shown"))
-                     << (detail->findChild<QCheckBox *>(QStringLiteral("Aktiv"))->isHidden()
-                                ? QStringLiteral("hidden")
-                                : QStringLiteral("shown"));
-                field(detail, "Bezeichnung")->setText(QStringLiteral("Verworfen"));
-                press(detail, "CancelBtn");
-                closeList();
-            }});
+                  [&seen, closeList](QWidget *detail) {
+                      seen << detail->findChild<QGroupBox *>()->title()
+                           << QString::number(detail->height())
+                           << QString::number(field(detail, "Bezeichnung")->maxLength())
+                           << (field(detail, "Leistungsfaktor")->isHidden()
+                                   ? QStringLiteral("hidden")
+                                   : QStringLiteral("shown"))
+                           << (detail->findChild<QCheckBox *>(QStringLiteral("Aktiv"))->isHidden()
+                                   ? QStringLiteral("hidden")
+                                   : QStringLiteral("shown"));
+                      field(detail, "Bezeichnung")->setText(QStringLiteral("Verworfen"));
+                      press(detail, "CancelBtn");
+                      closeList();
+                  }});
         list->KategorienItemClick();
-        QCOMPARE(seen,
-            (QStringList {QStringLiteral("Kategorien"), QStringLiteral("123"), QStringLiteral("20"),
-                QStringLiteral("hidden"), QStringLiteral("hidden")}));
+        QCOMPARE(
+            seen,
+            (QStringList{QStringLiteral("Kategorien"), QStringLiteral("123"), QStringLiteral("20"),
+                         QStringLiteral("hidden"), QStringLiteral("hidden")}));
         QVERIFY(t.data.Categories().isEmpty());
         QCOMPARE(t.data.Posts().size(), 2);
         forms.destroy();

@@ -5,7 +5,8 @@
 
 #include <QTest>
 
-class TestEntries : public QObject {
+class TestEntries : public QObject
+{
     Q_OBJECT
 
 private:
@@ -13,8 +14,8 @@ private:
     {
         // "PostenNr:TeamNr" of every result row of the event, in key order.
         Statement s(t.db(),
-            QStringLiteral("SELECT PostenNr, TeamNr FROM Parcours WHERE AnlassNr = :a "
-                           "ORDER BY PostenNr, TeamNr"));
+                    QStringLiteral("SELECT PostenNr, TeamNr FROM Parcours WHERE AnlassNr = :a "
+                                   "ORDER BY PostenNr, TeamNr"));
         s.bind("a", anlassNr);
         QStringList rows;
         while (s.next())
@@ -41,7 +42,7 @@ private Q_SLOTS:
         QCOMPARE(t.data.TotalPoints(anna, false, false), 5.0);
         const EntryRow entry = *t.data.ReadEntry(event, anna);
         QVERIFY(!entry.IsGroup && entry.GroupNr == 0 && !entry.Abgeschlossen
-            && !entry.ZusatzAbgeschlossen);
+                && !entry.ZusatzAbgeschlossen);
         QCOMPARE(t.competition->participants().size(), 1);
     }
 
@@ -119,12 +120,12 @@ private Q_SLOTS:
         entries.RemoveEntry(group);
         entries.EnterParticipant(event, group, true, 0);
         QCOMPARE(rowsOf(t, event),
-            QStringLiteral("%1:%3 %1:%4 %1:%5 %2:%3 %2:%4 %2:%5")
-                .arg(p1)
-                .arg(p2)
-                .arg(a)
-                .arg(b)
-                .arg(c));
+                 QStringLiteral("%1:%3 %1:%4 %1:%5 %2:%3 %2:%4 %2:%5")
+                     .arg(p1)
+                     .arg(p2)
+                     .arg(a)
+                     .arg(b)
+                     .arg(c));
         QCOMPARE(
             t.count(QStringLiteral("SELECT count(*) FROM Parcours WHERE TeamNr = %1").arg(group)),
             0);
@@ -137,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Parcours")), 6);
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM TeamsProAnlass WHERE GroupNr = %1")
                              .arg(group)),
-            3);
+                 3);
     }
 
     void removingAGroupTakesItsMembersInThisEventOnly()
@@ -166,20 +167,20 @@ private Q_SLOTS:
         t.ui.answers = {false};
         entries.RemoveEntry(group);
         QCOMPARE(t.ui.texts(QStringLiteral("yesno")),
-            QStringList {QStringLiteral("Wollen Sie den Eintrag [Wirbel ] wirklich löschen?")});
+                 QStringList{QStringLiteral("Wollen Sie den Eintrag [Wirbel ] wirklich löschen?")});
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM TeamsProAnlass")), 8);
 
         t.ui.answers = {true};
         entries.RemoveEntry(group);
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM TeamsProAnlass WHERE AnlassNr = %1")
                              .arg(event)),
-            1);
+                 1);
         QCOMPARE(
             t.count(QStringLiteral("SELECT count(*) FROM Parcours WHERE AnlassNr = %1").arg(event)),
             1);
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM TeamsProAnlass WHERE AnlassNr = %1")
                              .arg(other)),
-            4);
+                 4);
         QCOMPARE(
             t.count(QStringLiteral("SELECT count(*) FROM Parcours WHERE AnlassNr = %1").arg(other)),
             3);
@@ -191,7 +192,7 @@ private Q_SLOTS:
         entries.RemoveEntry(solo);
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM TeamsProAnlass WHERE AnlassNr = %1")
                              .arg(event)),
-            0);
+                 0);
         QCOMPARE(
             t.count(QStringLiteral("SELECT count(*) FROM Parcours WHERE AnlassNr = %1").arg(event)),
             0);
@@ -218,13 +219,14 @@ private Q_SLOTS:
         t.open(event);
 
         // The last delete fails: nothing of the removal may stay done.
-        t.db().exec(QStringLiteral(
-            "CREATE TEMP TRIGGER refuse BEFORE DELETE ON db_TeamsProAnlass.TeamsProAnlass "
-            "WHEN OLD.TeamNr = %1 BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")
-                        .arg(b));
+        t.db().exec(
+            QStringLiteral(
+                "CREATE TEMP TRIGGER refuse BEFORE DELETE ON db_TeamsProAnlass.TeamsProAnlass "
+                "WHEN OLD.TeamNr = %1 BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")
+                .arg(b));
         t.ui.answers = {true};
-        QVERIFY_THROWS_EXCEPTION(
-            DatabaseError, t.competition->entries().RemoveSelectedEntries({group, b}));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                                 t.competition->entries().RemoveSelectedEntries({group, b}));
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM TeamsProAnlass")), 3);
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Parcours")), 2);
 

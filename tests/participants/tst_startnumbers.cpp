@@ -6,12 +6,14 @@
 #include <QSet>
 #include <QTest>
 
-class TestStartNumbers : public QObject {
+class TestStartNumbers : public QObject
+{
     Q_OBJECT
 
 private:
     // Two teams and a group of three, all entered (members too), plus a team of another event.
-    struct Fixture {
+    struct Fixture
+    {
         TestDatabase t;
         int event = 0, other = 0;
         int solo1 = 0, solo2 = 0, group = 0, outsider = 0;
@@ -25,8 +27,8 @@ private:
             solo2 = t.addTeam(QStringLiteral("Solo"), QStringLiteral("Zwei"), 0, false, 41);
             group = t.addGroup(QStringLiteral("Wirbel"), 0, false, 42);
             for (const char *name : {"Aebi", "Brun", "Caduff"}) {
-                const int m = t.addTeam(
-                    QLatin1String(name), QStringLiteral("x"), 0, false, 43 + int(members.size()));
+                const int m = t.addTeam(QLatin1String(name), QStringLiteral("x"), 0, false,
+                                        43 + int(members.size()));
                 members << m;
                 t.addMember(group, m);
             }
@@ -45,7 +47,8 @@ private:
         int standingNr(int teamNr) { return t.data.ReadTeam(teamNr)->StartNr; }
         QString numbers()
         {
-            Statement s(t.db(),
+            Statement s(
+                t.db(),
                 QStringLiteral("SELECT e.TeamNr, e.StartNr, t.StartNr FROM TeamsProAnlass e "
                                "JOIN Team t ON t.TeamNr = e.TeamNr ORDER BY e.AnlassNr, e.TeamNr"));
             QStringList all;
@@ -65,8 +68,8 @@ private Q_SLOTS:
         f.t.ui.answers = {true};
         QVERIFY(f.t.competition->startNumbers().NewStrNrBtnClick());
         QCOMPARE(f.t.ui.texts(QStringLiteral("yesno")),
-            QStringList {QStringLiteral("Wollen Sie wirklich die Startnummern aller Teams und "
-                                        "Gruppen dieses Anlasses neu vergeben?")});
+                 QStringList{QStringLiteral("Wollen Sie wirklich die Startnummern aller Teams und "
+                                            "Gruppen dieses Anlasses neu vergeben?")});
 
         // Five team entries got 1..5 in the team pass; the group came after them.
         QCOMPARE(f.entryNr(f.group), 6);
@@ -75,7 +78,7 @@ private Q_SLOTS:
             QCOMPARE(f.entryNr(m), 6);
             QCOMPARE(f.standingNr(m), 6);
         }
-        const QSet<int> solos {f.entryNr(f.solo1), f.entryNr(f.solo2)};
+        const QSet<int> solos{f.entryNr(f.solo1), f.entryNr(f.solo2)};
         QCOMPARE(solos.size(), 2);
         for (int n : solos)
             QVERIFY(n >= 1 && n <= 5);
@@ -99,8 +102,8 @@ private Q_SLOTS:
         const int event = t.addEvent(QStringLiteral("Sommer"));
         QList<int> teams;
         for (int i = 0; i < 12; ++i) {
-            teams << t.addTeam(
-                QStringLiteral("T%1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("x"), 0);
+            teams << t.addTeam(QStringLiteral("T%1").arg(i, 2, 10, QLatin1Char('0')),
+                               QStringLiteral("x"), 0);
             t.addEntry(event, teams.last(), i + 1);
         }
         t.open(event);
@@ -115,7 +118,7 @@ private Q_SLOTS:
                 numbers << n;
                 order << QString::number(n);
             }
-            QCOMPARE(numbers, (QSet<int> {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+            QCOMPARE(numbers, (QSet<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
             orders << order.join(QLatin1Char(','));
             QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Team WHERE RandomNum <> 0")), 0);
         }
@@ -128,10 +131,11 @@ private Q_SLOTS:
         Fixture f;
         const QString before = f.numbers();
         // Numbering breaks off at the second member, after the clearing and the draw.
-        f.t.db().exec(QStringLiteral(
-            "CREATE TEMP TRIGGER refuse BEFORE UPDATE OF StartNr ON db_Team.Team "
-            "WHEN NEW.TeamNr = %1 AND NEW.StartNr > 0 BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")
-                          .arg(f.members.at(1)));
+        f.t.db().exec(
+            QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE OF StartNr ON db_Team.Team "
+                           "WHEN NEW.TeamNr = %1 AND NEW.StartNr > 0 BEGIN SELECT RAISE(ABORT, "
+                           "'gesperrt'); END")
+                .arg(f.members.at(1)));
         f.t.ui.answers = {true};
         QVERIFY_THROWS_EXCEPTION(DatabaseError, f.t.competition->startNumbers().NewStrNrBtnClick());
         QCOMPARE(f.numbers(), before);
@@ -148,14 +152,15 @@ private Q_SLOTS:
 
         f.t.ui.answers = {true};
         QVERIFY(f.t.competition->startNumbers().ClearStrNrBtnClick());
-        QCOMPARE(f.t.ui.texts(QStringLiteral("yesno")).last(),
+        QCOMPARE(
+            f.t.ui.texts(QStringLiteral("yesno")).last(),
             QStringLiteral(
                 "Wollen Sie wirklich die Startnummer der Teams dieses Anlasses auf Null setzen?"));
         QCOMPARE(
             f.t.count(QStringLiteral("SELECT sum(StartNr) FROM TeamsProAnlass WHERE AnlassNr = %1")
                           .arg(f.event)),
             0);
-        for (int team : QList<int> {f.solo1, f.solo2, f.group} + f.members)
+        for (int team : QList<int>{f.solo1, f.solo2, f.group} + f.members)
             QCOMPARE(f.standingNr(team), 0);
         QCOMPARE(f.t.data.ReadEntry(f.other, f.solo1)->StartNr, 9);
         QCOMPARE(f.standingNr(f.outsider), 77);

@@ -18,7 +18,8 @@ QByteArray cp1252(const QString &text)
     return text.toLatin1();
 }
 
-struct StoredTeam {
+struct StoredTeam
+{
     int Typ;
     int StartNr;
     QString Vorname, Verein, Hund, Rasse;
@@ -29,18 +30,19 @@ struct StoredTeam {
 StoredTeam stored(TestDatabase &t, const QString &name)
 {
     Statement s(t.db(),
-        QStringLiteral("SELECT Typ, StartNr, Vorname, Verein, Hund, Rasse, KatNr, "
-                       "Zusatzspiel FROM Team WHERE Name = :Name"));
+                QStringLiteral("SELECT Typ, StartNr, Vorname, Verein, Hund, Rasse, KatNr, "
+                               "Zusatzspiel FROM Team WHERE Name = :Name"));
     s.bind("Name", name);
     if (!s.next())
         return {};
-    return {int(s.integer(0)), int(s.integer(1)), s.text(2), s.text(3), s.text(4), s.text(5),
-        int(s.integer(6)), s.boolean(7)};
+    return {int(s.integer(0)), int(s.integer(1)), s.text(2),         s.text(3),
+            s.text(4),         s.text(5),         int(s.integer(6)), s.boolean(7)};
 }
 
 } // namespace
 
-class TestTeamImport : public QObject {
+class TestTeamImport : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -120,10 +122,10 @@ private Q_SLOTS:
             QLatin1Char(';'));
         QCOMPARE(records.size(), 4);
         QCOMPARE(records.at(0).fields,
-            QStringList(
-                {QStringLiteral("a"), QStringLiteral("b;c"), QStringLiteral("say \"hi\"")}));
-        QCOMPARE(
-            records.at(1).fields, QStringList({QStringLiteral("two\nlines"), QStringLiteral("x")}));
+                 QStringList(
+                     {QStringLiteral("a"), QStringLiteral("b;c"), QStringLiteral("say \"hi\"")}));
+        QCOMPARE(records.at(1).fields,
+                 QStringList({QStringLiteral("two\nlines"), QStringLiteral("x")}));
         QCOMPARE(records.at(1).lineNumber, 2);
         QCOMPARE(records.at(2).lineNumber, 4); // the blank line, after a record of two lines
         QCOMPARE(records.at(3).lineNumber, 5);
@@ -187,7 +189,7 @@ private Q_SLOTS:
         QCOMPARE(import.count(TeamImportLine::Status::Duplicate), 2);
         QCOMPARE(import.lines().at(0).status, TeamImportLine::Status::Duplicate);
         QCOMPARE(import.lines().at(0).reasonText(),
-            QStringLiteral("gibt es schon (Team Nr. %1)").arg(existing));
+                 QStringLiteral("gibt es schon (Team Nr. %1)").arg(existing));
         QCOMPARE(import.lines().at(2).reasonText(), QStringLiteral("wiederholt Zeile 3"));
 
         // Entered by hand while the preview was open: checked again when writing.
@@ -203,8 +205,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fileError");
         QTest::newRow("empty") << QByteArray()
                                << "Die Datei ist leer: sie hat nicht einmal eine Kopfzeile.";
-        QTest::newRow("only blanks and bom") << QByteArray(
-            "\xEF\xBB\xBF \r\n\n") << "Die Datei ist leer: sie hat nicht einmal eine Kopfzeile.";
+        QTest::newRow("only blanks and bom")
+            << QByteArray("\xEF\xBB\xBF \r\n\n")
+            << "Die Datei ist leer: sie hat nicht einmal eine Kopfzeile.";
         QTest::newRow("only a header")
             << QByteArray("Name;Vorname;Verein;Hund;Rasse;Kategorie\r\n") << "";
         QTest::newRow("header lacks columns")
@@ -243,7 +246,7 @@ private Q_SLOTS:
         import.loadData("Zeitstempel;Name;Vorname;Verein;Hund;Rasse;Kategorie;;\n"
                         "1.5.;Muster;Anna;;Rex;Pudel;Senioren;;\n");
         QCOMPARE(import.notes(),
-            QStringList({QStringLiteral("Die Spalte „Zeitstempel“ wird nicht verwendet.")}));
+                 QStringList({QStringLiteral("Die Spalte „Zeitstempel“ wird nicht verwendet.")}));
         QCOMPARE(import.count(TeamImportLine::Status::New), 1);
     }
 
@@ -282,8 +285,8 @@ private Q_SLOTS:
         QCOMPARE(table->item(0, 1)->text(), QStringLiteral("übersprungen"));
         QCOMPARE(table->item(1, 0)->text(), QStringLiteral("3"));
         QCOMPARE(table->item(1, 1)->text(), QStringLiteral("Fehler"));
-        QCOMPARE(
-            table->item(1, 10)->text(), QStringLiteral("die Kategorie „Welpen“ gibt es nicht"));
+        QCOMPARE(table->item(1, 10)->text(),
+                 QStringLiteral("die Kategorie „Welpen“ gibt es nicht"));
         QVERIFY(!ok->isEnabled());
         if (qEnvironmentVariableIsSet("VELUNDA_SCREENSHOT")) {
             dialog.show();
@@ -302,8 +305,8 @@ private Q_SLOTS:
         ok->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.writtenCount(), 1);
-        QCOMPARE(
-            t.ui.texts(), QStringList({QStringLiteral("1 Teams importiert, 1 übersprungen.")}));
+        QCOMPARE(t.ui.texts(),
+                 QStringList({QStringLiteral("1 Teams importiert, 1 übersprungen.")}));
         QCOMPARE(
             t.count(QStringLiteral("SELECT count(*) FROM Team WHERE Name = 'Neu' AND KatNr = %1")
                         .arg(kat)),

@@ -21,8 +21,10 @@ Report::ReportDocument exportDocument(int rows)
 {
     Report::ReportDocument doc = rankListDocument(rows);
     if (rows > 0) {
-        doc.data.rows[0][doc.data.columnIndex(QStringLiteral("CalcFullName"))] = QStringLiteral("Meier & <Söhne>");
-        doc.data.rows[0][doc.data.columnIndex(QStringLiteral("CalcVerein"))] = QStringLiteral("Club \"Pfote\"; Bern");
+        doc.data.rows[0][doc.data.columnIndex(QStringLiteral("CalcFullName"))] =
+            QStringLiteral("Meier & <Söhne>");
+        doc.data.rows[0][doc.data.columnIndex(QStringLiteral("CalcVerein"))] =
+            QStringLiteral("Club \"Pfote\"; Bern");
     }
     return doc;
 }
@@ -75,8 +77,8 @@ void TestReportExport::pageFormats_data()
     QTest::addColumn<QStringList>("written");
     QTest::newRow("pdf") << ExportFormat::Pdf << "list.pdf" << 60 << texts({"list.pdf"});
     QTest::newRow("png, one page") << ExportFormat::Png << "list.png" << 10 << texts({"list.png"});
-    QTest::newRow("png, two pages") << ExportFormat::Png << "list.png" << 60
-                                    << texts({"list-1.png", "list-2.png"});
+    QTest::newRow("png, two pages")
+        << ExportFormat::Png << "list.png" << 60 << texts({"list-1.png", "list-2.png"});
     QTest::newRow("jpeg, two pages") << ExportFormat::Jpeg << "Liste 3.Lauf.jpg" << 60
                                      << texts({"Liste 3.Lauf-1.jpg", "Liste 3.Lauf-2.jpg"});
     QTest::newRow("bmp, one page") << ExportFormat::Bmp << "list.bmp" << 0 << texts({"list.bmp"});
@@ -96,7 +98,8 @@ void TestReportExport::pageFormats()
     for (const QString &name : written)
         expected.append(dir.filePath(name));
 
-    const QStringList files = Render::ReportExport::exportDocument(exportDocument(rows), dir.filePath(fileName), format);
+    const QStringList files =
+        Render::ReportExport::exportDocument(exportDocument(rows), dir.filePath(fileName), format);
     QCOMPARE(files, expected);
     QCOMPARE(entries(dir.path()), written); // no temporary files, no unnumbered name
 
@@ -125,15 +128,17 @@ void TestReportExport::dataFormats_data()
 {
     QTest::addColumn<ExportFormat>("format");
     QTest::addColumn<QStringList>("expected");
-    const QStringList plain = texts({"Sommerplausch 2024", "Einzel-Rangliste sortiert \"Punkte/Zeit\"",
-        "StrNr.", "Meier & <Söhne>", "Name 60", "Hundeclub Über-Dorf", "90,00", "75,00"});
-    const QStringList escaped = texts({"<h1>Sommerplausch 2024</h1>",
-        "Einzel-Rangliste sortiert &quot;Punkte/Zeit&quot;", "<th class=\"r\">StrNr.</th>",
-        "Meier &amp; &lt;Söhne&gt;", "<td class=\"r\">90,00</td>"});
+    const QStringList plain =
+        texts({"Sommerplausch 2024", "Einzel-Rangliste sortiert \"Punkte/Zeit\"", "StrNr.",
+               "Meier & <Söhne>", "Name 60", "Hundeclub Über-Dorf", "90,00", "75,00"});
+    const QStringList escaped = texts(
+        {"<h1>Sommerplausch 2024</h1>", "Einzel-Rangliste sortiert &quot;Punkte/Zeit&quot;",
+         "<th class=\"r\">StrNr.</th>", "Meier &amp; &lt;Söhne&gt;", "<td class=\"r\">90,00</td>"});
     QTest::newRow("html") << ExportFormat::Html << escaped;
     QTest::newRow("xhtml") << ExportFormat::Xhtml << escaped;
     QTest::newRow("odt") << ExportFormat::Odt
-                         << texts({"Sommerplausch 2024", "Meier &amp; &lt;Söhne&gt;", "Name 60", "90,00"});
+                         << texts({"Sommerplausch 2024", "Meier &amp; &lt;Söhne&gt;", "Name 60",
+                                   "90,00"});
     QTest::newRow("text") << ExportFormat::Text << plain;
 }
 
@@ -142,8 +147,10 @@ void TestReportExport::dataFormats()
     QFETCH(ExportFormat, format);
     QFETCH(QStringList, expected);
     QTemporaryDir dir;
-    const QString fileName = dir.filePath(QStringLiteral("list.") + Render::ReportExport::defaultSuffix(format));
-    QCOMPARE(Render::ReportExport::exportDocument(exportDocument(60), fileName, format), QStringList {fileName});
+    const QString fileName =
+        dir.filePath(QStringLiteral("list.") + Render::ReportExport::defaultSuffix(format));
+    QCOMPARE(Render::ReportExport::exportDocument(exportDocument(60), fileName, format),
+             QStringList{fileName});
     QCOMPARE(entries(dir.path()).size(), 1);
 
     QString contents;
@@ -156,9 +163,11 @@ void TestReportExport::dataFormats()
     for (const QString &text : expected)
         QVERIFY2(contents.contains(text), qPrintable(text));
     // The title lines come before the table, the rows in their order.
-    QVERIFY(contents.indexOf(QStringLiteral("Sommerplausch 2024")) < contents.indexOf(QStringLiteral("StrNr.")));
-    QVERIFY(contents.indexOf(QStringLiteral("Name 2<")) < contents.indexOf(QStringLiteral("Name 10<"))
-        || format == ExportFormat::Text);
+    QVERIFY(contents.indexOf(QStringLiteral("Sommerplausch 2024"))
+            < contents.indexOf(QStringLiteral("StrNr.")));
+    QVERIFY(contents.indexOf(QStringLiteral("Name 2<"))
+                < contents.indexOf(QStringLiteral("Name 10<"))
+            || format == ExportFormat::Text);
 
     if (format == ExportFormat::Xhtml) {
         QXmlStreamReader xml(contents);
@@ -170,9 +179,11 @@ void TestReportExport::dataFormats()
         const QStringList lines = contents.split(u'\n');
         // Right-aligned columns line up at their right edge.
         const int row9 = int(lines.indexOf(QRegularExpression(QStringLiteral(" +9 .*Name 9 .*"))));
-        const int row10 = int(lines.indexOf(QRegularExpression(QStringLiteral(" +10 .*Name 10 .*"))));
+        const int row10 =
+            int(lines.indexOf(QRegularExpression(QStringLiteral(" +10 .*Name 10 .*"))));
         QVERIFY(row9 > 0 && row10 == row9 + 1);
-        QCOMPARE(lines.at(row9).indexOf(QStringLiteral("209")), lines.at(row10).indexOf(QStringLiteral("210")));
+        QCOMPARE(lines.at(row9).indexOf(QStringLiteral("209")),
+                 lines.at(row10).indexOf(QStringLiteral("210")));
         QVERIFY(lines.at(row9).endsWith(QStringLiteral("13,50  62,25")));
     }
 }
@@ -191,7 +202,8 @@ void TestReportExport::csvTable()
     QCOMPARE(lines.at(1), QStringLiteral("\"Einzel-Rangliste sortiert \"\"Punkte/Zeit\"\"\""));
     QCOMPARE(lines.at(2), QString());
     QCOMPARE(lines.at(3), QStringLiteral("Rang;StrNr.;Name;Verein;Punkte;Zeit"));
-    QCOMPARE(lines.at(4), QStringLiteral("1;201;Meier & <Söhne>;\"Club \"\"Pfote\"\"; Bern\";1,50;60,25"));
+    QCOMPARE(lines.at(4),
+             QStringLiteral("1;201;Meier & <Söhne>;\"Club \"\"Pfote\"\"; Bern\";1,50;60,25"));
     QCOMPARE(lines.at(63), QStringLiteral("60;260;Name 60;Hundeclub Über-Dorf;90,00;75,00"));
     QCOMPARE(lines.size(), 65); // the last line ends with a line break
     QCOMPARE(lines.last(), QString());
@@ -202,23 +214,27 @@ void TestReportExport::xlsxWorkbook()
     QTemporaryDir dir;
     const QString fileName = dir.filePath(QStringLiteral("list.xlsx"));
     Render::ReportExport::exportDocument(exportDocument(60), fileName, ExportFormat::Xlsx);
-    QCOMPARE(entries(dir.path()), QStringList {QStringLiteral("list.xlsx")});
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("list.xlsx")});
 
-    const QString strings = QString::fromUtf8(unzipEntry(fileName, QStringLiteral("xl/sharedStrings.xml")));
+    const QString strings =
+        QString::fromUtf8(unzipEntry(fileName, QStringLiteral("xl/sharedStrings.xml")));
     for (const QString &text : {QStringLiteral("Sommerplausch 2024"), QStringLiteral("StrNr."),
-             QStringLiteral("Meier &amp; &lt;Söhne&gt;"), QStringLiteral("Name 60"), QStringLiteral("Hundeclub Über-Dorf")})
+                                QStringLiteral("Meier &amp; &lt;Söhne&gt;"),
+                                QStringLiteral("Name 60"), QStringLiteral("Hundeclub Über-Dorf")})
         QVERIFY2(strings.contains(text), qPrintable(text));
 
-    const QString sheet = QString::fromUtf8(unzipEntry(fileName, QStringLiteral("xl/worksheets/sheet1.xml")));
+    const QString sheet =
+        QString::fromUtf8(unzipEntry(fileName, QStringLiteral("xl/worksheets/sheet1.xml")));
     // Two title lines, a blank row (not stored), the headings and 60 rows.
     QCOMPARE(sheet.count(QStringLiteral("<row ")), 63);
     QVERIFY(sheet.contains(QStringLiteral("<row r=\"4\"")));
     QVERIFY(!sheet.contains(QStringLiteral("<row r=\"3\"")));
     // Points stay numbers, shown with two decimals.
-    const QRegularExpressionMatch points
-        = QRegularExpression(QStringLiteral("<c r=\"E5\" s=\"(\\d+)\"><v>1.5</v></c>")).match(sheet);
+    const QRegularExpressionMatch points =
+        QRegularExpression(QStringLiteral("<c r=\"E5\" s=\"(\\d+)\"><v>1.5</v></c>")).match(sheet);
     QVERIFY2(points.hasMatch(), qPrintable(sheet.left(2000)));
-    QVERIFY(QString::fromUtf8(unzipEntry(fileName, QStringLiteral("xl/styles.xml"))).contains(QStringLiteral("formatCode=\"0.00\"")));
+    QVERIFY(QString::fromUtf8(unzipEntry(fileName, QStringLiteral("xl/styles.xml")))
+                .contains(QStringLiteral("formatCode=\"0.00\"")));
     QVERIFY(sheet.contains(QStringLiteral("<c r=\"B64\"><v>260</v></c>")));
 }
 
@@ -227,7 +243,7 @@ void TestReportExport::formatFollowsSuffix()
     QTemporaryDir dir;
     const Report::ReportDocument doc = exportDocument(3);
     const QString csv = dir.filePath(QStringLiteral("LIST.CSV"));
-    QCOMPARE(Render::ReportExport::exportDocument(doc, csv), QStringList {csv});
+    QCOMPARE(Render::ReportExport::exportDocument(doc, csv), QStringList{csv});
     QVERIFY(readAll(csv).contains(QStringLiteral("Rang;StrNr.")));
     const QString htm = dir.filePath(QStringLiteral("list.htm"));
     Render::ReportExport::exportDocument(doc, htm);
@@ -251,7 +267,8 @@ void TestReportExport::unwritableTargetIsRefused_data()
         const QString suffix = Render::ReportExport::defaultSuffix(format);
         QTest::addRow("%s, missing directory", qPrintable(suffix))
             << format << QStringLiteral("/nonexistent-velunda-dir/list.") + suffix;
-        QTest::addRow("%s, /proc", qPrintable(suffix)) << format << QStringLiteral("/proc/velunda-list.") + suffix;
+        QTest::addRow("%s, /proc", qPrintable(suffix))
+            << format << QStringLiteral("/proc/velunda-list.") + suffix;
     }
 }
 
@@ -263,7 +280,8 @@ void TestReportExport::unwritableTargetIsRefused()
         Render::ReportExport::exportDocument(exportDocument(60), fileName, format);
         QFAIL("the export claimed success");
     } catch (const Render::ExportError &error) {
-        QVERIFY2(error.message().startsWith(QStringLiteral("Die Datei „")), qPrintable(error.message()));
+        QVERIFY2(error.message().startsWith(QStringLiteral("Die Datei „")),
+                 qPrintable(error.message()));
         QVERIFY(error.message().contains(QStringLiteral("konnte nicht gespeichert werden")));
         QVERIFY(error.message().contains(QFileInfo(error.fileName()).fileName()));
         QVERIFY(QString::fromUtf8(error.what()) == error.message());
@@ -281,14 +299,18 @@ void TestReportExport::failedPageRemovesPagesWritten()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("list-2.png")));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("list.pdf")));
     try {
-        Render::ReportExport::exportDocument(exportDocument(60), dir.filePath(QStringLiteral("list.png")), ExportFormat::Png);
+        Render::ReportExport::exportDocument(
+            exportDocument(60), dir.filePath(QStringLiteral("list.png")), ExportFormat::Png);
         QFAIL("the export claimed success");
     } catch (const Render::ExportError &error) {
         QCOMPARE(error.fileName(), dir.filePath(QStringLiteral("list-2.png")));
     }
-    QVERIFY_THROWS_EXCEPTION(Render::ExportError,
-        Render::ReportExport::exportDocument(exportDocument(60), dir.filePath(QStringLiteral("list.pdf")), ExportFormat::Pdf));
-    QCOMPARE(entries(dir.path()), (QStringList {QStringLiteral("list-2.png"), QStringLiteral("list.pdf")}));
+    QVERIFY_THROWS_EXCEPTION(
+        Render::ExportError,
+        Render::ReportExport::exportDocument(
+            exportDocument(60), dir.filePath(QStringLiteral("list.pdf")), ExportFormat::Pdf));
+    QCOMPARE(entries(dir.path()),
+             (QStringList{QStringLiteral("list-2.png"), QStringLiteral("list.pdf")}));
 }
 
 QTEST_MAIN(TestReportExport)

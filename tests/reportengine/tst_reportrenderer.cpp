@@ -150,11 +150,13 @@ void TestReportRenderer::bandFieldsReadFirstRow()
         }
     }
     QCOMPARE(renderer.elementText(name, 0), QStringLiteral("Name 1"));
-    QCOMPARE(renderer.elementText(*doc.element(QStringLiteral("Punkte")), 3), QStringLiteral("6,00"));
+    QCOMPARE(renderer.elementText(*doc.element(QStringLiteral("Punkte")), 3),
+             QStringLiteral("6,00"));
     QCOMPARE(renderer.elementText(*doc.element(QStringLiteral("title")), 0), doc.title);
     // Without data a field shows nothing, not "0,00".
-    QCOMPARE(Render::ReportRenderer(rankListDocument(0)).elementText(*doc.element(QStringLiteral("Punkte")), -1),
-        QString());
+    QCOMPARE(Render::ReportRenderer(rankListDocument(0))
+                 .elementText(*doc.element(QStringLiteral("Punkte")), -1),
+             QString());
 }
 
 void TestReportRenderer::fixedWidthTextIsClipped_data()
@@ -171,7 +173,8 @@ void TestReportRenderer::fixedWidthTextIsClipped()
 {
     QFETCH(Report::Align, align);
     QFETCH(bool, wrap);
-    Report::Element e = label(QStringLiteral("WWWWWWWWWWWWWWWWWWWW WWWWWWWWWWWWWWW WWWWWWWWWW"), 40, 10, 20, 12);
+    Report::Element e =
+        label(QStringLiteral("WWWWWWWWWWWWWWWWWWWW WWWWWWWWWWWWWWW WWWWWWWWWW"), 40, 10, 20, 12);
     e.height = 6;
     e.align = align;
     e.wrap = wrap;
@@ -182,11 +185,11 @@ void TestReportRenderer::fixedWidthTextIsClipped()
     const QRect allowed = mmRect(10 + 40, 10 + 10, 20, 6, dpi);
     QVERIFY(!ink.isNull());
     QVERIFY2(allowed.adjusted(-1, -1, 1, 1).contains(ink),
-        qPrintable(QStringLiteral("ink %1,%2 %3x%4 outside the field")
-                .arg(ink.x())
-                .arg(ink.y())
-                .arg(ink.width())
-                .arg(ink.height())));
+             qPrintable(QStringLiteral("ink %1,%2 %3x%4 outside the field")
+                            .arg(ink.x())
+                            .arg(ink.y())
+                            .arg(ink.width())
+                            .arg(ink.height())));
     // The text fills the field: it was clipped, not shrunk or dropped.
     QVERIFY(ink.width() > allowed.width() * 0.9);
 }
@@ -196,13 +199,13 @@ void TestReportRenderer::alignment_data()
     QTest::addColumn<Report::Align>("align");
     QTest::addColumn<double>("width");
     QTest::addColumn<bool>("centerOnBand");
-    QTest::addColumn<double>("expectedLeft");  // mm from the page edge, -1: not checked
+    QTest::addColumn<double>("expectedLeft"); // mm from the page edge, -1: not checked
     QTest::addColumn<double>("expectedRight"); //   "
     // The field runs from 10 + 50 to 10 + 80 mm; the band from 10 to 200 mm.
     QTest::newRow("left") << Report::Align::Left << 30.0 << false << 60.0 << -1.0;
     QTest::newRow("right") << Report::Align::Right << 30.0 << false << -1.0 << 90.0;
-    QTest::newRow("right, natural width to band edge") << Report::Align::Right << 0.0 << false << -1.0
-                                                       << 200.0;
+    QTest::newRow("right, natural width to band edge")
+        << Report::Align::Right << 0.0 << false << -1.0 << 200.0;
     QTest::newRow("centred in field") << Report::Align::Center << 30.0 << false << -2.0 << 75.0;
     QTest::newRow("centred on band") << Report::Align::Left << 30.0 << true << -2.0 << 105.0;
 }
@@ -226,13 +229,16 @@ void TestReportRenderer::alignment()
     // Glyph side bearings keep the ink a little inside the box.
     const double tolerance = 0.4;
     if (expectedLeft == -2.0) {
-        QVERIFY2(qAbs((left + right) / 2 - expectedRight) < tolerance, qPrintable(QString::number(left)));
+        QVERIFY2(qAbs((left + right) / 2 - expectedRight) < tolerance,
+                 qPrintable(QString::number(left)));
         return;
     }
     if (expectedLeft >= 0)
-        QVERIFY2(left >= expectedLeft && left - expectedLeft < tolerance, qPrintable(QString::number(left)));
+        QVERIFY2(left >= expectedLeft && left - expectedLeft < tolerance,
+                 qPrintable(QString::number(left)));
     if (expectedRight >= 0)
-        QVERIFY2(right <= expectedRight && expectedRight - right < tolerance, qPrintable(QString::number(right)));
+        QVERIFY2(right <= expectedRight && expectedRight - right < tolerance,
+                 qPrintable(QString::number(right)));
 }
 
 void TestReportRenderer::fontSizeIsTrueOnEveryDevice_data()
@@ -240,8 +246,8 @@ void TestReportRenderer::fontSizeIsTrueOnEveryDevice_data()
     QTest::addColumn<double>("pointSize");
     QTest::addColumn<double>("dpi");
     // Below 150 dpi the gaps between 8 pt digits blur, so small text is measured finer.
-    const QList<QPair<double, double>> cases {{16, 60}, {16, 96}, {16, 150}, {16, 600}, {8, 150},
-        {8, 300}, {8, 600}, {7, 1200}};
+    const QList<QPair<double, double>> cases{{16, 60}, {16, 96}, {16, 150}, {16, 600},
+                                             {8, 150}, {8, 300}, {8, 600},  {7, 1200}};
     for (const auto &[pointSize, dpi] : cases)
         QTest::addRow("%g pt at %g dpi", pointSize, dpi) << pointSize << dpi;
 }
@@ -252,7 +258,8 @@ void TestReportRenderer::fontSizeIsTrueOnEveryDevice()
 {
     QFETCH(double, pointSize);
     QFETCH(double, dpi);
-    Report::ReportDocument digits = singleBandDocument({label(QStringLiteral("0000000000"), 20, 5, 0, pointSize)});
+    Report::ReportDocument digits =
+        singleBandDocument({label(QStringLiteral("0000000000"), 20, 5, 0, pointSize)});
     digits.page.width = 80;
     digits.page.height = 40;
     const QImage page = Render::ReportRenderer(digits).renderPage(0, dpi);
@@ -262,14 +269,16 @@ void TestReportRenderer::fontSizeIsTrueOnEveryDevice()
     const double expectedMm = 9 * 1139.0 / 2048 * emMm;
     const double measuredMm = (runs.last().first - runs.first().first) * 25.4 / dpi;
     QVERIFY2(qAbs(measuredMm - expectedMm) <= 1.5 * 25.4 / dpi + expectedMm * 0.005,
-        qPrintable(QStringLiteral("%1 mm instead of %2 mm").arg(measuredMm).arg(expectedMm)));
+             qPrintable(QStringLiteral("%1 mm instead of %2 mm").arg(measuredMm).arg(expectedMm)));
 
     // Cap height of "H": 1409/2048 em in Liberation Sans, 1466/2048 in Arial.
-    Report::ReportDocument capital = singleBandDocument({label(QStringLiteral("H"), 20, 5, 0, pointSize)});
+    Report::ReportDocument capital =
+        singleBandDocument({label(QStringLiteral("H"), 20, 5, 0, pointSize)});
     capital.page = digits.page;
     const QRect h = inkBounds(Render::ReportRenderer(capital).renderPage(0, dpi));
     const double capMm = h.height() * 25.4 / dpi;
-    QVERIFY2(capMm > 0.68 * emMm - 1.5 * 25.4 / dpi && capMm < 0.72 * emMm + 1.5 * 25.4 / dpi,
+    QVERIFY2(
+        capMm > 0.68 * emMm - 1.5 * 25.4 / dpi && capMm < 0.72 * emMm + 1.5 * 25.4 / dpi,
         qPrintable(QStringLiteral("cap height %1 mm for an em of %2 mm").arg(capMm).arg(emMm)));
 }
 
@@ -279,12 +288,15 @@ void TestReportRenderer::fontSizeIsTrueInPdf()
         QSKIP("pdftotext (poppler-utils) is not installed");
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("size.pdf"));
-    Render::ReportRenderer(singleBandDocument({label(QStringLiteral("0000000000"), 20, 5, 0, 16)})).writePdf(pdf);
-    const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    const QRegularExpressionMatch word
-        = QRegularExpression(QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
-                                            "yMax=\"([\\d.]+)\">0000000000<"))
-              .match(html);
+    Render::ReportRenderer(singleBandDocument({label(QStringLiteral("0000000000"), 20, 5, 0, 16)}))
+        .writePdf(pdf);
+    const QString html =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QRegularExpressionMatch word =
+        QRegularExpression(
+            QStringLiteral("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                           "yMax=\"([\\d.]+)\">0000000000<"))
+            .match(html);
     QVERIFY2(word.hasMatch(), qPrintable(html));
     // Ten advances of 1139/2048 em at 16 pt, in points; the word starts at 30 mm.
     const double width = word.captured(3).toDouble() - word.captured(1).toDouble();
@@ -299,9 +311,11 @@ void TestReportRenderer::arialFallsBackToMetricTwin()
         QCOMPARE(arial, QStringLiteral("Arial"));
     else
         QCOMPARE(arial, QStringLiteral("Liberation Sans"));
-    const QString unknown = Render::ReportRenderer::resolvedFamily(QStringLiteral("Keine Solche Schrift"));
+    const QString unknown =
+        Render::ReportRenderer::resolvedFamily(QStringLiteral("Keine Solche Schrift"));
     QVERIFY(QFontDatabase::hasFamily(unknown));
-    QVERIFY(QFontDatabase::hasFamily(Render::ReportRenderer::resolvedFamily(QStringLiteral("Times New Roman"))));
+    QVERIFY(QFontDatabase::hasFamily(
+        Render::ReportRenderer::resolvedFamily(QStringLiteral("Times New Roman"))));
 }
 
 void TestReportRenderer::printsAllPagesWithProgressAndCancel()
@@ -318,7 +332,7 @@ void TestReportRenderer::printsAllPagesWithProgressAndCancel()
         calls.append({page, count});
         return true;
     }));
-    QCOMPARE(calls, (QList<QPair<int, int>> {{1, 3}, {2, 3}, {3, 3}}));
+    QCOMPARE(calls, (QList<QPair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
     QCOMPARE(pdfPageCount(printer.outputFileName()), 3);
     QCOMPARE(printer.docName(), renderer.document().title);
 
@@ -350,7 +364,8 @@ void TestReportRenderer::pdfHasPageSizeAndOrientation()
     const QString landscape = dir.filePath(QStringLiteral("landscape.pdf"));
     const Render::ReportRenderer wide(doc);
     wide.writePdf(landscape);
-    const QRegularExpression a4Landscape(QStringLiteral("Page size:\\s+842(\\.\\d+)? x 595(\\.\\d+)? pts"));
+    const QRegularExpression a4Landscape(
+        QStringLiteral("Page size:\\s+842(\\.\\d+)? x 595(\\.\\d+)? pts"));
     QVERIFY(runTool(QStringLiteral("pdfinfo"), {landscape}).contains(a4Landscape));
     QCOMPARE(pdfPageCount(landscape), wide.pageCount());
     QCOMPARE(wide.pageCount(), 3); // 31 rows below the title, then 37 a page

@@ -10,7 +10,8 @@
 #include <QtTest>
 
 // Saving a scorecard from its preview window, as the operator does with "Speichern unter ...".
-class TestScorecardPreview : public QObject {
+class TestScorecardPreview : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -18,11 +19,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QStringList>("written");
-        QTest::newRow("pdf") << "bogen.pdf" << QStringList {QStringLiteral("bogen.pdf")};
+        QTest::newRow("pdf") << "bogen.pdf" << QStringList{QStringLiteral("bogen.pdf")};
         QTest::newRow("png, a file per page")
             << "bogen.png"
-            << QStringList {QStringLiteral("bogen-1.png"), QStringLiteral("bogen-2.png")};
-        QTest::newRow("xlsx") << "bogen.xlsx" << QStringList {QStringLiteral("bogen.xlsx")};
+            << QStringList{QStringLiteral("bogen-1.png"), QStringLiteral("bogen-2.png")};
+        QTest::newRow("xlsx") << "bogen.xlsx" << QStringList{QStringLiteral("bogen.xlsx")};
     }
 
     void saveFromThePreview()
@@ -57,8 +58,8 @@ private Q_SLOTS:
             const QString strings = QString::fromUtf8(
                 ReportTestUtil::unzipEntry(first, QStringLiteral("xl/sharedStrings.xml")));
             for (const QString &text :
-                {QStringLiteral("Sommerplausch"), QStringLiteral("Postenname"),
-                    QStringLiteral("Visum"), QStringLiteral("Posten 20")})
+                 {QStringLiteral("Sommerplausch"), QStringLiteral("Postenname"),
+                  QStringLiteral("Visum"), QStringLiteral("Posten 20")})
                 QVERIFY2(strings.contains(text), qPrintable(text));
         }
     }

@@ -11,10 +11,10 @@ using Report::Element;
 namespace {
 
 const char *const ValueBoxes[] = {"PunkteBox", "ZeitBox", "VisumBox", "AddPunkteBox", "AddZeitBox"};
-const char *const TotalBoxes[] = {
-    "TotalPunkteBox", "TotalZeitBox", "TotalVisumBox", "TotalAddPunkteBox", "TotalAddZeitBox"};
-const char *const Headings[] = {
-    "PunkteHeading", "ZeitHeading", "VisumHeading", "AddPunkteHeading", "AddZeitHeading"};
+const char *const TotalBoxes[] = {"TotalPunkteBox", "TotalZeitBox", "TotalVisumBox",
+                                  "TotalAddPunkteBox", "TotalAddZeitBox"};
+const char *const Headings[] = {"PunkteHeading", "ZeitHeading", "VisumHeading", "AddPunkteHeading",
+                                "AddZeitHeading"};
 
 const Element &element(const Report::ReportDocument &doc, const char *name)
 {
@@ -39,7 +39,8 @@ int bandsOfKind(const Render::ReportRenderer &renderer, int page, BandKind kind)
 
 // An event "Sommerplausch" with the additional game "Ballspiel" (or none), one category and
 // two teams, one of them playing the additional game, and a group with them as members.
-struct Fixture {
+struct Fixture
+{
     TestDatabase t;
     int kat = 0, anna = 0, beat = 0, group = 0;
 
@@ -47,9 +48,9 @@ struct Fixture {
     {
         kat = t.addCategory(QStringLiteral("Senioren"));
         const int event = t.addEvent(QStringLiteral("Sommerplausch"), QStringLiteral("Punkte/Zeit"),
-            1, 2, false, 0, eventAddGame, QStringLiteral("Ballspiel"));
+                                     1, 2, false, 0, eventAddGame, QStringLiteral("Ballspiel"));
         anna = t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat, true, 7,
-            QStringLiteral("Bello"));
+                         QStringLiteral("Bello"));
         beat = t.addTeam(QStringLiteral("Keller"), QStringLiteral("Beat"), kat, false, 8);
         group = t.addGroup(QStringLiteral("Wirbelwinde"), kat, groupAddGame, 12);
         t.addMember(group, anna);
@@ -60,7 +61,8 @@ struct Fixture {
 
 } // namespace
 
-class TestScorecardReport : public QObject {
+class TestScorecardReport : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -79,8 +81,8 @@ private Q_SLOTS:
                                << "Kategorie: Senioren"
                                << "12";
         QTest::newRow("blank") << "blank"
-                               << QString(
-                                      QStringLiteral("Bewertungsbogen für: ") + QString(46, u'_'))
+                               << QString(QStringLiteral("Bewertungsbogen für: ")
+                                          + QString(46, u'_'))
                                << QString(QStringLiteral("Kategorie: ") + QString(15, u'_')) << "";
     }
 

@@ -35,7 +35,8 @@ QStringList column(const Report::ReportDocument &doc, const QString &name)
 // An event with the additional game and two active posts around an inactive one. The grid
 // lists the group Wirbelwinde (start number 2) and Clara (5); the group's members Beat and
 // Anna (Beat has the lower TeamNr) are entered as members and not listed.
-struct Fixture {
+struct Fixture
+{
     TestDatabase t;
     int event = 0, beat = 0, anna = 0, clara = 0, group = 0;
     int wald = 0, bach = 0;
@@ -44,15 +45,15 @@ struct Fixture {
     {
         const int kat = t.addCategory(QStringLiteral("Senioren"));
         event = t.addEvent(QStringLiteral("Sommerplausch"), QStringLiteral("Punkte/Zeit"), 1, 2,
-            false, 0, true, QStringLiteral("Ballspiel"));
+                           false, 0, true, QStringLiteral("Ballspiel"));
         wald = t.addPost(QStringLiteral("Wald"));
         t.addPost(QStringLiteral("Brücke"), 1.0, false);
         bach = t.addPost(QStringLiteral("Bach"));
         beat = t.addTeam(QStringLiteral("Keller"), QStringLiteral("Beat"), kat, false, 3);
         anna = t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat, true, 4,
-            QStringLiteral("Bello"));
-        clara = t.addTeam(
-            QStringLiteral("Roth"), QStringLiteral("Clara"), kat, false, 5, QStringLiteral("Fino"));
+                         QStringLiteral("Bello"));
+        clara = t.addTeam(QStringLiteral("Roth"), QStringLiteral("Clara"), kat, false, 5,
+                          QStringLiteral("Fino"));
         group = t.addGroup(QStringLiteral("Wirbelwinde"), kat, false, 2);
         t.addMember(group, beat);
         t.addMember(group, anna);
@@ -73,7 +74,8 @@ const QString Clara = QStringLiteral("Bewertungsbogen für: Clara Roth mit Fino"
 
 } // namespace
 
-class TestScorecards : public QObject {
+class TestScorecards : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -81,9 +83,9 @@ private Q_SLOTS:
     {
         Fixture f;
         f.cards().OutputScorecards(true, f.group);
-        QCOMPARE(headings(f.t.ui.printed), (QStringList {Group, Beat, Anna}));
-        QCOMPARE(
-            f.t.ui.printed.at(2).element(QStringLiteral("StartNr"))->text, QStringLiteral("4"));
+        QCOMPARE(headings(f.t.ui.printed), (QStringList{Group, Beat, Anna}));
+        QCOMPARE(f.t.ui.printed.at(2).element(QStringLiteral("StartNr"))->text,
+                 QStringLiteral("4"));
         QVERIFY(f.t.ui.previews.isEmpty());
 
         // The preview shows the cards one after another, each closed before the next.
@@ -92,7 +94,7 @@ private Q_SLOTS:
             seen << heading(doc);
         };
         f.cards().OutputScorecards(false, f.group);
-        QCOMPARE(seen, (QStringList {Group, Beat, Anna}));
+        QCOMPARE(seen, (QStringList{Group, Beat, Anna}));
         QCOMPARE(f.t.ui.printed.size(), 3);
     }
 
@@ -105,9 +107,9 @@ private Q_SLOTS:
         QCOMPARE(f.t.ui.printed.size(), 2);
         QCOMPARE(heading(f.t.ui.printed.at(0)), Clara);
         QVERIFY(heading(f.t.ui.printed.at(1)).endsWith(QString(46, u'_')));
-        QCOMPARE(f.t.ui.printedWithProgress, (QList<bool> {true, true}));
+        QCOMPARE(f.t.ui.printedWithProgress, (QList<bool>{true, true}));
         QCOMPARE(column(f.t.ui.printed.at(0), QStringLiteral("PostenBez")),
-            (QStringList {QStringLiteral("Wald"), QStringLiteral("Bach")}));
+                 (QStringList{QStringLiteral("Wald"), QStringLiteral("Bach")}));
     }
 
     void allScorecards()
@@ -117,15 +119,15 @@ private Q_SLOTS:
         f.t.ui.answers = {false};
         f.cards().PrintAllScorecardsItemClick();
         QCOMPARE(f.t.ui.texts(QStringLiteral("okcancel")),
-            QStringList {
-                QStringLiteral("Wollen Sie die Bewertungsbögen von allen Teams ausdrucken?")});
+                 QStringList{
+                     QStringLiteral("Wollen Sie die Bewertungsbögen von allen Teams ausdrucken?")});
         QVERIFY(f.t.ui.printed.isEmpty());
 
         f.t.ui.answers = {true};
         f.cards().PrintAllScorecardsItemClick();
         // In start-number order; the group gets its own card only.
-        QCOMPARE(headings(f.t.ui.printed), (QStringList {Group, Clara}));
-        QCOMPARE(f.t.ui.printedWithProgress, (QList<bool> {false, false}));
+        QCOMPARE(headings(f.t.ui.printed), (QStringList{Group, Clara}));
+        QCOMPARE(f.t.ui.printedWithProgress, (QList<bool>{false, false}));
         QCOMPARE(f.t.ui.maxBusyDepth, 1);
         QCOMPARE(f.t.ui.busyDepth, 0);
         QCOMPARE(firstRow.count(), 1);
@@ -147,7 +149,7 @@ private Q_SLOTS:
         QCOMPARE(f.t.ui.busyDepth, 0);
         QCOMPARE(firstRow.count(), 1);
         QCOMPARE(f.t.ui.texts(QStringLiteral("error")),
-            QStringList {QStringLiteral("Der Drucker antwortet nicht.")});
+                 QStringList{QStringLiteral("Der Drucker antwortet nicht.")});
     }
 
     void postCardOfAChosenPost()
@@ -156,7 +158,7 @@ private Q_SLOTS:
         f.t.ui.itemAnswers = {1};
         f.cards().OutputPostScorecards(false, false);
         QCOMPARE(f.t.ui.itemChoices,
-            QList<QStringList> {(QStringList {QStringLiteral("Wald"), QStringLiteral("Bach")})});
+                 QList<QStringList>{(QStringList{QStringLiteral("Wald"), QStringLiteral("Bach")})});
         QCOMPARE(f.t.ui.previews.size(), 1);
         const Report::ReportDocument &doc = f.t.ui.previews.first();
         QCOMPARE(doc.title, QStringLiteral("Sommerplausch"));
@@ -165,8 +167,8 @@ private Q_SLOTS:
         QVERIFY(!doc.element(QStringLiteral("CategoryLine"))->visible);
         QVERIFY(doc.element(QStringLiteral("AddPunkteBox"))->visible);
         QCOMPARE(column(doc, QStringLiteral("Team")),
-            (QStringList {QStringLiteral("2  Gruppe Wirbelwinde"),
-                QStringLiteral("5  Clara Roth mit Fino")}));
+                 (QStringList{QStringLiteral("2  Gruppe Wirbelwinde"),
+                              QStringLiteral("5  Clara Roth mit Fino")}));
 
         // Cancelled: nothing.
         f.cards().OutputPostScorecards(true, false);
@@ -179,11 +181,11 @@ private Q_SLOTS:
         f.t.ui.answers = {true};
         f.cards().OutputPostScorecards(true, true);
         QCOMPARE(f.t.ui.texts(QStringLiteral("okcancel")),
-            QStringList {
-                QStringLiteral("Wollen Sie die Bewertungsbögen von allen Posten ausdrucken?")});
+                 QStringList{QStringLiteral(
+                     "Wollen Sie die Bewertungsbögen von allen Posten ausdrucken?")});
         QCOMPARE(headings(f.t.ui.printed),
-            (QStringList {QStringLiteral("Bewertungsbogen für Posten: Wald"),
-                QStringLiteral("Bewertungsbogen für Posten: Bach")}));
+                 (QStringList{QStringLiteral("Bewertungsbogen für Posten: Wald"),
+                              QStringLiteral("Bewertungsbogen für Posten: Bach")}));
         QCOMPARE(f.t.ui.busyDepth, 0);
 
         f.cards().OutputEmptyPostScorecard();
@@ -209,15 +211,15 @@ private Q_SLOTS:
         f.cards().OutputScorecards(true, f.anna);
         QTemporaryDir dir;
         const QString fileName = dir.filePath(QStringLiteral("bogen.csv"));
-        Render::ReportExport::exportDocument(
-            f.t.ui.printed.first(), fileName, Render::ExportFormat::Csv);
+        Render::ReportExport::exportDocument(f.t.ui.printed.first(), fileName,
+                                             Render::ExportFormat::Csv);
         QFile file(fileName);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines =
             QString::fromUtf8(file.readAll().mid(3)).split(QStringLiteral("\r\n"));
         QCOMPARE(lines.mid(0, 3),
-            (QStringList {
-                QStringLiteral("Sommerplausch"), Anna, QStringLiteral("Kategorie: Senioren")}));
+                 (QStringList{QStringLiteral("Sommerplausch"), Anna,
+                              QStringLiteral("Kategorie: Senioren")}));
         QVERIFY(lines.contains(
             QStringLiteral("Postenname;Punkte;Zeit;Visum;Ballspiel Punkte;Ballspiel Zeit")));
         QVERIFY(lines.contains(QStringLiteral("Bach;;;;;")));

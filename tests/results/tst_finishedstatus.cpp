@@ -5,7 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class TestFinishedStatus : public QObject {
+class TestFinishedStatus : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -23,8 +24,8 @@ private Q_SLOTS:
         QFETCH(bool, addGame);
         TestDatabase t;
         const int kat = t.addCategory(QStringLiteral("Senioren"));
-        const int event = t.addEvent(
-            QStringLiteral("Herbst"), QStringLiteral("Punkte/Zeit"), 1, 2, true, 5, true);
+        const int event = t.addEvent(QStringLiteral("Herbst"), QStringLiteral("Punkte/Zeit"), 1, 2,
+                                     true, 5, true);
         const int team = t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat, true, 1);
         const int member = t.addTeam(QStringLiteral("Beispiel"), QStringLiteral("Ben"), kat);
         const int group = t.addGroup(QStringLiteral("Wirbelwinde"), kat, false, 2);
@@ -32,7 +33,8 @@ private Q_SLOTS:
         t.addEntry(event, team, 1);
         t.addEntry(event, group, 2, true);
         t.addEntry(event, member, 0, false, group, true, true);
-        Statement(t.db(),
+        Statement(
+            t.db(),
             QStringLiteral("UPDATE TeamsProAnlass SET RangBerechnet = 1, ZusatzRangBerechnet = 1 "
                            "WHERE TeamNr = %1")
                 .arg(group))

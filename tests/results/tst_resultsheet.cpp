@@ -9,21 +9,22 @@
 namespace {
 
 // One event with the given posts, one team entered with a result row per post.
-struct TeamFixture {
+struct TeamFixture
+{
     TestDatabase t;
     int kat = 0;
     int event = 0;
     int team = 0;
     QList<int> posts;
 
-    explicit TeamFixture(
-        const QList<double> &factors, bool eventAddGame = false, bool teamAddGame = false)
+    explicit TeamFixture(const QList<double> &factors, bool eventAddGame = false,
+                         bool teamAddGame = false)
     {
         kat = t.addCategory(QStringLiteral("Senioren"));
         for (int i = 0; i < factors.size(); ++i)
             posts << t.addPost(QStringLiteral("Posten %1").arg(i + 1), factors.at(i));
-        event = t.addEvent(
-            QStringLiteral("Herbst"), QStringLiteral("Punkte/Zeit"), 1, 2, false, 0, eventAddGame);
+        event = t.addEvent(QStringLiteral("Herbst"), QStringLiteral("Punkte/Zeit"), 1, 2, false, 0,
+                           eventAddGame);
         team = t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat, teamAddGame, 1);
         t.addEntry(event, team, 1);
         for (int p : posts)
@@ -44,9 +45,9 @@ struct TeamFixture {
     double stored(const char *column, int postenNr, int teamNr = 0)
     {
         Statement s(t.db(),
-            QStringLiteral("SELECT %1 FROM Parcours WHERE AnlassNr = :a AND "
-                           "PostenNr = :p AND TeamNr = :t")
-                .arg(QLatin1String(column)));
+                    QStringLiteral("SELECT %1 FROM Parcours WHERE AnlassNr = :a AND "
+                                   "PostenNr = :p AND TeamNr = :t")
+                        .arg(QLatin1String(column)));
         s.bind("a", event).bind("p", postenNr).bind("t", teamNr ? teamNr : team);
         return s.next() ? s.real(0) : -1;
     }
@@ -64,7 +65,8 @@ QString de(double value)
 
 } // namespace
 
-class TestResultSheet : public QObject {
+class TestResultSheet : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -179,16 +181,15 @@ private Q_SLOTS:
         const QStringList group = texts(" Wer") + team;
         const QStringList add = texts(" Z-Punkte| Z-Zeit");
         QTest::newRow("team with")
-            << false << true << team + add << QList<int> {191, 60, 60, 60, 60, 60} << 200
-            << QList<int> {270, 330, 400, 460} << 65 << 291;
-        QTest::newRow("team without") << false << false << team << QList<int> {313, 60, 60, 60}
-                                      << 300 << QList<int> {395, 455} << 45 << 311;
+            << false << true << team + add << QList<int>{191, 60, 60, 60, 60, 60} << 200
+            << QList<int>{270, 330, 400, 460} << 65 << 291;
+        QTest::newRow("team without") << false << false << team << QList<int>{313, 60, 60, 60}
+                                      << 300 << QList<int>{395, 455} << 45 << 311;
         QTest::newRow("group with")
-            << true << true << group + add << QList<int> {103, 100, 54, 54, 54, 54, 54} << 150
-            << QList<int> {280, 335, 390, 445} << 65 << 291;
-        QTest::newRow("group without")
-            << true << false << group << QList<int> {160, 135, 60, 60, 60} << 300
-            << QList<int> {378, 440} << 45 << 311;
+            << true << true << group + add << QList<int>{103, 100, 54, 54, 54, 54, 54} << 150
+            << QList<int>{280, 335, 390, 445} << 65 << 291;
+        QTest::newRow("group without") << true << false << group << QList<int>{160, 135, 60, 60, 60}
+                                       << 300 << QList<int>{378, 440} << 45 << 311;
     }
 
     void layouts()
@@ -231,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(sheet.headings().at(key), QStringLiteral(" Key"));
         QVERIFY(!sheet.isColumnShown(key));
         QCOMPARE(sheet.cell(0, key),
-            QStringLiteral("%1@%2$%3").arg(f.event).arg(f.posts[0]).arg(f.team));
+                 QStringLiteral("%1@%2$%3").arg(f.event).arg(f.posts[0]).arg(f.team));
 
         // Only the number columns take the cursor.
         const int firstNumber = group ? 3 : 2;
@@ -266,8 +267,8 @@ private Q_SLOTS:
         QVERIFY(sheet.showsAddGame());
         QCOMPARE(sheet.groupBoxCaption(), QStringLiteral("Ergebnisse der Gruppe Wirbelwinde "));
         QCOMPARE(sheet.checkBox1Caption(),
-            QStringLiteral(
-                "&Alle Ergebisse sind bei dieser Gruppe eingegeben (Gruppe ist fertig)"));
+                 QStringLiteral(
+                     "&Alle Ergebisse sind bei dieser Gruppe eingegeben (Gruppe ist fertig)"));
         QCOMPARE(sheet.rowCount(), 4);
         QStringList who;
         QStringList where;
@@ -347,7 +348,7 @@ private Q_SLOTS:
         f.t.addResult(f.event, f.posts[0], f.team, 2, 3);
         ResultSheet sheet(f.t.data);
         sheet.Load(f.participant(), false);
-        ResultTotals totals {2, 3, 0, 0};
+        ResultTotals totals{2, 3, 0, 0};
         QString error;
         sheet.setCell(1, 2, QStringLiteral("1,5"));
         sheet.setCell(1, 3, QStringLiteral("zwei"));
@@ -370,17 +371,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("finishedAfter");
 
         QTest::newRow("all entered, yes")
-            << QList<double> {3, 4} << false << QList<bool> {true} << true << true;
+            << QList<double>{3, 4} << false << QList<bool>{true} << true << true;
         QTest::newRow("all entered, no")
-            << QList<double> {3, 4} << false << QList<bool> {false} << true << false;
-        QTest::newRow("one zero") << QList<double> {3, 0} << false << QList<bool> {} << false
+            << QList<double>{3, 4} << false << QList<bool>{false} << true << false;
+        QTest::newRow("one zero") << QList<double>{3, 0} << false << QList<bool>{} << false
                                   << false;
         QTest::newRow("already finished")
-            << QList<double> {3, 4} << true << QList<bool> {} << false << true;
+            << QList<double>{3, 4} << true << QList<bool>{} << false << true;
         QTest::newRow("zero, already finished")
-            << QList<double> {0} << true << QList<bool> {} << false << true;
+            << QList<double>{0} << true << QList<bool>{} << false << true;
         QTest::newRow("no result rows")
-            << QList<double> {} << false << QList<bool> {true} << true << true;
+            << QList<double>{} << false << QList<bool>{true} << true << true;
     }
 
     void allPointsQuestion()
@@ -406,8 +407,8 @@ private Q_SLOTS:
         QCOMPARE(questions.size(), asked ? 1 : 0);
         if (asked)
             QCOMPARE(questions.first(),
-                QStringLiteral("Sie haben bei allen Posten die Punkte eingegeben. "
-                               "Soll das Team auf \"Fertig\" gesetzt werden?"));
+                     QStringLiteral("Sie haben bei allen Posten die Punkte eingegeben. "
+                                    "Soll das Team auf \"Fertig\" gesetzt werden?"));
     }
 
     void saveIsAllOrNothing()
@@ -420,7 +421,8 @@ private Q_SLOTS:
         for (int r = 0; r < 3; ++r)
             sheet.setCell(r, 2, QStringLiteral("9"));
         // The last row cannot be written.
-        Statement(f.t.db(),
+        Statement(
+            f.t.db(),
             QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON Parcours "
                            "WHEN NEW.PostenNr = %1 BEGIN SELECT RAISE(ABORT, 'gesperrt'); END")
                 .arg(f.posts[2]))
@@ -436,8 +438,8 @@ private Q_SLOTS:
         TeamFixture f({1.0, 1.0});
         ResultSheet sheet(f.t.data);
         sheet.Load(f.participant(), false);
-        Statement(
-            f.t.db(), QStringLiteral("DELETE FROM Parcours WHERE PostenNr = %1").arg(f.posts[0]))
+        Statement(f.t.db(),
+                  QStringLiteral("DELETE FROM Parcours WHERE PostenNr = %1").arg(f.posts[0]))
             .exec();
         sheet.setCell(0, 2, QStringLiteral("5"));
         sheet.setCell(1, 2, QStringLiteral("6"));

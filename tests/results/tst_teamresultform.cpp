@@ -24,7 +24,8 @@ namespace {
 
 // The whole program on a test database: two posts (factors 2 and 1), a team that plays the
 // additional game with results, and a group of two members, in one event.
-struct Program {
+struct Program
+{
     TestDatabase t;
     Forms forms;
     int event = 0;
@@ -41,7 +42,7 @@ struct Program {
         slalom = t.addPost(QStringLiteral("Slalom"), 2);
         tunnel = t.addPost(QStringLiteral("Tunnel"), 1);
         event = t.addEvent(QStringLiteral("Herbst"), QStringLiteral("Punkte/Zeit"), 1, 2, false, 0,
-            eventAddGame, QStringLiteral("Suchspiel"));
+                           eventAddGame, QStringLiteral("Suchspiel"));
         team = t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat, true, 1);
         member1 = t.addTeam(QStringLiteral("Beispiel"), QStringLiteral("Ben"), kat, false);
         member2 = t.addTeam(QStringLiteral("Cramer"), QStringLiteral("Cleo"), kat, false);
@@ -72,9 +73,9 @@ struct Program {
     double stored(const char *column, int postenNr, int teamNr)
     {
         Statement s(t.db(),
-            QStringLiteral("SELECT %1 FROM Parcours WHERE AnlassNr = :a AND "
-                           "PostenNr = :p AND TeamNr = :t")
-                .arg(QLatin1String(column)));
+                    QStringLiteral("SELECT %1 FROM Parcours WHERE AnlassNr = :a AND "
+                                   "PostenNr = :p AND TeamNr = :t")
+                        .arg(QLatin1String(column)));
         s.bind("a", event).bind("p", postenNr).bind("t", teamNr);
         return s.next() ? s.real(0) : -1;
     }
@@ -109,7 +110,8 @@ QLabel *label(TTeamResultForm &dialog, const char *name)
 
 } // namespace
 
-class TestTeamResultForm : public QObject {
+class TestTeamResultForm : public QObject
+{
     Q_OBJECT
 
 private Q_SLOTS:
@@ -242,7 +244,7 @@ private Q_SLOTS:
             QTest::keyClick(editor, Qt::Key_Return);
             QVERIFY(dlg.isVisible());
             QCOMPARE(p.t.ui.texts(QStringLiteral("information")),
-                QStringList {QStringLiteral("Geben Sie bitte in alle Felder eine Zahl ein.")});
+                     QStringList{QStringLiteral("Geben Sie bitte in alle Felder eine Zahl ein.")});
             QVERIFY(cellEditor(dlg));
             QTest::keyClick(cellEditor(dlg), Qt::Key_Escape);
         });
@@ -258,17 +260,19 @@ private Q_SLOTS:
         Program p(true);
         const auto captions = [&p] {
             QStringList c;
-            for (const char *name : {"TeamIsFinishedItem", "TeamIsNotFinishedItem",
-                     "TeamIsFinishedAddItem", "TeamIsNotFinishedAddItem", "ShowTeamItem"})
+            for (const char *name :
+                 {"TeamIsFinishedItem", "TeamIsNotFinishedItem", "TeamIsFinishedAddItem",
+                  "TeamIsNotFinishedAddItem", "ShowTeamItem"})
                 c << p.main().action(QLatin1String(name))->text();
             return c;
         };
         p.selectRowOf(p.group);
         p.main().PopupMenu1Popup();
         QCOMPARE(captions(),
-            (QStringList {QStringLiteral("Gruppe ist fertig"),
-                QStringLiteral("Gruppe ist nicht fertig"), QStringLiteral("Gruppe ist fertig"),
-                QStringLiteral("Gruppe ist nicht fertig"), QStringLiteral("Gruppe anzeigen")}));
+                 (QStringList{
+                     QStringLiteral("Gruppe ist fertig"), QStringLiteral("Gruppe ist nicht fertig"),
+                     QStringLiteral("Gruppe ist fertig"), QStringLiteral("Gruppe ist nicht fertig"),
+                     QStringLiteral("Gruppe anzeigen")}));
         p.selectRowOf(p.team);
         p.main().PopupMenu1Popup();
         QCOMPARE(captions().first(), QStringLiteral("Team ist fertig"));
@@ -278,8 +282,8 @@ private Q_SLOTS:
         QItemSelectionModel *selection = p.main().grid()->selectionModel();
         const QModelIndex groupIndex =
             p.main().grid()->model()->index(p.t.competition->participantIndex(p.group), 0);
-        selection->setCurrentIndex(
-            groupIndex, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(groupIndex,
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QCOMPARE(p.main().selectedTeamNrs().size(), 2);
         p.main().action(QStringLiteral("TeamIsFinishedAddItem"))->trigger();
         QVERIFY(p.entry(p.group).ZusatzAbgeschlossen);

@@ -13,7 +13,7 @@ namespace ReportTestUtil {
 namespace {
 
 Report::Element field(const QString &name, double left, double width, Report::Align align,
-    const QString &format = QString())
+                      const QString &format = QString())
 {
     Report::Element e;
     e.name = name;
@@ -75,9 +75,10 @@ Report::ReportDocument rankListDocument(int rows)
     subtitle.wrap = true;
     subtitle.font.bold = true;
     title.elements.append(subtitle);
-    const QList<QPair<QString, double>> headings {{QStringLiteral("Rang"), 0.5},
-        {QStringLiteral("StrNr."), 9.8}, {QStringLiteral("Name"), 20.4}, {QStringLiteral("Verein"), 56.1},
-        {QStringLiteral("Hund"), 93.1}, {QStringLiteral("Rasse"), 124.9},
+    const QList<QPair<QString, double>> headings{
+        {QStringLiteral("Rang"), 0.5},        {QStringLiteral("StrNr."), 9.8},
+        {QStringLiteral("Name"), 20.4},       {QStringLiteral("Verein"), 56.1},
+        {QStringLiteral("Hund"), 93.1},       {QStringLiteral("Rasse"), 124.9},
         {QStringLiteral("Kategorie"), 155.3}, {QStringLiteral("Punkte / Zeit"), 177.0}};
     for (const auto &[text, left] : headings) {
         Element heading = label(text, left, 21.4, 0, 8);
@@ -98,7 +99,8 @@ Report::ReportDocument rankListDocument(int rows)
     Band detail;
     detail.kind = BandKind::Detail;
     detail.height = 4.8;
-    detail.elements = {field(QStringLiteral("Rang"), 0.5, 6.3, Align::Right),
+    detail.elements = {
+        field(QStringLiteral("Rang"), 0.5, 6.3, Align::Right),
         field(QStringLiteral("StartNr"), 8.5, 9.0, Align::Right),
         field(QStringLiteral("CalcFullName"), 20.4, 34.1, Align::Left),
         field(QStringLiteral("CalcVerein"), 56.1, 35.5, Align::Left),
@@ -106,7 +108,8 @@ Report::ReportDocument rankListDocument(int rows)
         field(QStringLiteral("CalcRasse"), 124.9, 28.8, Align::Left),
         field(QStringLiteral("CalcKategorie"), 155.3, 18.0, Align::Left),
         field(QStringLiteral("Punkte"), 174.6, 10.6, Align::Right, QStringLiteral("0.00")),
-        field(QStringLiteral("Zeit"), 185.7, 10.6, Align::Right, QStringLiteral("0.00")), line(4.5)};
+        field(QStringLiteral("Zeit"), 185.7, 10.6, Align::Right, QStringLiteral("0.00")),
+        line(4.5)};
     doc.bands.append(detail);
 
     Band summary;
@@ -127,16 +130,19 @@ Report::ReportDocument rankListDocument(int rows)
     footer.elements.append(footerText);
     doc.bands.append(footer);
 
-    doc.data.columns = {QStringLiteral("Rang"), QStringLiteral("TeamNr"), QStringLiteral("StartNr"),
-        QStringLiteral("Punkte"), QStringLiteral("Zeit"), QStringLiteral("CalcFullName"),
-        QStringLiteral("CalcVerein"), QStringLiteral("CalcHund"), QStringLiteral("CalcRasse"),
-        QStringLiteral("CalcKategorie")};
+    doc.data.columns = {QStringLiteral("Rang"),       QStringLiteral("TeamNr"),
+                        QStringLiteral("StartNr"),    QStringLiteral("Punkte"),
+                        QStringLiteral("Zeit"),       QStringLiteral("CalcFullName"),
+                        QStringLiteral("CalcVerein"), QStringLiteral("CalcHund"),
+                        QStringLiteral("CalcRasse"),  QStringLiteral("CalcKategorie")};
     for (int i = 1; i <= rows; ++i) {
         doc.data.rows.append({i, 100 + i, 200 + i, i * 1.5, 60.0 + i / 4.0,
-            QStringLiteral("Name %1").arg(i), QStringLiteral("Hundeclub Über-Dorf"),
-            QStringLiteral("Bello"), QStringLiteral("Berner Sennenhund"), QStringLiteral("Senioren")});
+                              QStringLiteral("Name %1").arg(i),
+                              QStringLiteral("Hundeclub Über-Dorf"), QStringLiteral("Bello"),
+                              QStringLiteral("Berner Sennenhund"), QStringLiteral("Senioren")});
     }
-    doc.exportColumns = {{QStringLiteral("Rang"), QStringLiteral("Rang"), QString(), Align::Right},
+    doc.exportColumns = {
+        {QStringLiteral("Rang"), QStringLiteral("Rang"), QString(), Align::Right},
         {QStringLiteral("StrNr."), QStringLiteral("StartNr"), QString(), Align::Right},
         {QStringLiteral("Name"), QStringLiteral("CalcFullName"), QString(), Align::Left},
         {QStringLiteral("Verein"), QStringLiteral("CalcVerein"), QString(), Align::Left},
@@ -146,7 +152,7 @@ Report::ReportDocument rankListDocument(int rows)
 }
 
 Report::ReportDocument singleBandDocument(const QList<Report::Element> &elements,
-    Report::BandKind kind, double bandHeight)
+                                          Report::BandKind kind, double bandHeight)
 {
     Report::ReportDocument doc;
     doc.title = QStringLiteral("Test");
@@ -204,7 +210,7 @@ int mmToPixels(double mm, double dpi)
 QRect mmRect(double left, double top, double width, double height, double dpi)
 {
     return QRect(QPoint(mmToPixels(left, dpi), mmToPixels(top, dpi)),
-        QPoint(mmToPixels(left + width, dpi) - 1, mmToPixels(top + height, dpi) - 1));
+                 QPoint(mmToPixels(left + width, dpi) - 1, mmToPixels(top + height, dpi) - 1));
 }
 
 QString runTool(const QString &program, const QStringList &arguments)
@@ -226,9 +232,10 @@ int pdfPageCount(const QString &fileName)
 {
     if (hasTool(QStringLiteral("pdfinfo"))) {
         const QString info = runTool(QStringLiteral("pdfinfo"), {fileName});
-        const QRegularExpressionMatch match
-            = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
-                  .match(info);
+        const QRegularExpressionMatch match =
+            QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"),
+                               QRegularExpression::MultilineOption)
+                .match(info);
         return match.hasMatch() ? match.captured(1).toInt() : -1;
     }
     QFile file(fileName);

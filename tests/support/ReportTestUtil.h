@@ -20,10 +20,11 @@ Report::ReportDocument rankListDocument(int rows);
 
 // A blank A4 page with one band of the given kind holding the elements.
 Report::ReportDocument singleBandDocument(const QList<Report::Element> &elements,
-    Report::BandKind kind = Report::BandKind::Title, double bandHeight = 50);
+                                          Report::BandKind kind = Report::BandKind::Title,
+                                          double bandHeight = 50);
 
 Report::Element label(const QString &text, double left, double top, double width = 0,
-    double pointSize = 10);
+                      double pointSize = 10);
 
 // The smallest rectangle holding every non-white pixel inside area (the whole image when
 // area is null); a null rectangle when there is none.

@@ -33,7 +33,8 @@ bool ScriptedUserInterface::nextAnswer(const QString &kind, const QString &text)
 {
     messages.append({kind, text});
     if (answers.isEmpty()) {
-        QTest::qFail(qPrintable(QStringLiteral("unscripted question: ") + text), __FILE__, __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("unscripted question: ") + text), __FILE__,
+                     __LINE__);
         return defaultAnswer;
     }
     return answers.takeFirst();

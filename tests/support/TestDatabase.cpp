@@ -84,7 +84,8 @@ int TestDatabase::addGroup(const QString &name, int katNr, bool addGame, int sta
 
 void TestDatabase::addMember(int groupNr, int teamNr)
 {
-    Statement s(db(), QStringLiteral("INSERT INTO TeamsProGruppe (GruppenNr, TeamNr) VALUES (:g, :t)"));
+    Statement s(db(),
+                QStringLiteral("INSERT INTO TeamsProGruppe (GruppenNr, TeamNr) VALUES (:g, :t)"));
     s.bind("g", groupNr).bind("t", teamNr);
     s.exec();
 }
@@ -106,9 +107,10 @@ void TestDatabase::addEntry(int anlassNr, int teamNr, int startNr, bool isGroup,
 void TestDatabase::addResult(int anlassNr, int postenNr, int teamNr, double punkte, double zeit,
                              double zPunkte, double zZeit)
 {
-    Statement s(db(), QStringLiteral("INSERT OR REPLACE INTO Parcours (AnlassNr, PostenNr, TeamNr, "
-                                     "Punkte, Zeit, ZusatzspielPunkte, ZusatzspielZeit) VALUES "
-                                     "(:a, :p, :t, :pu, :z, :zp, :zz)"));
+    Statement s(db(),
+                QStringLiteral("INSERT OR REPLACE INTO Parcours (AnlassNr, PostenNr, TeamNr, "
+                               "Punkte, Zeit, ZusatzspielPunkte, ZusatzspielZeit) VALUES "
+                               "(:a, :p, :t, :pu, :z, :zp, :zz)"));
     s.bind("a", anlassNr).bind("p", postenNr).bind("t", teamNr).bind("pu", punkte).bind("z", zeit);
     s.bind("zp", zPunkte).bind("zz", zZeit);
     s.exec();

@@ -3,7 +3,8 @@
 #include <QDialog>
 
 // The information dialog of the "Hilfe" menu.
-class AboutDialog : public QDialog {
+class AboutDialog : public QDialog
+{
     Q_OBJECT
 
 public:

@@ -13,10 +13,8 @@
 #include <QMessageBox>
 #include <QPrinter>
 
-GuiUserInterface::GuiUserInterface(Forms &forms)
-    : m_forms(forms)
-{
-}
+GuiUserInterface::GuiUserInterface(Forms &forms) : m_forms(forms)
+{ }
 
 GuiUserInterface::~GuiUserInterface() = default;
 

@@ -32,7 +32,8 @@ QString missingTopicPage(const QString &topic)
 // Pages are read as UTF-8 whatever they declare, and a page that is not there, whether
 // asked for by topic number or reached by a link, is replaced by a short note instead of an
 // empty window.
-class HelpBrowser : public QTextBrowser {
+class HelpBrowser : public QTextBrowser
+{
 public:
     using QTextBrowser::QTextBrowser;
 

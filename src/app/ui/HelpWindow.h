@@ -8,7 +8,8 @@ class QUrl;
 
 // The help: one HTML page per topic number in a folder beside the program, shown in a
 // window that stays open beside the dialogs.
-class HelpWindow : public QWidget {
+class HelpWindow : public QWidget
+{
     Q_OBJECT
 
 public:

@@ -41,8 +41,7 @@
 #include <QVBoxLayout>
 
 ParticipantGrid::ParticipantGrid(QWidget *parent) : QTableView(parent)
-{
-}
+{ }
 
 void ParticipantGrid::mousePressEvent(QMouseEvent *event)
 {
@@ -82,10 +81,10 @@ void ParticipantGrid::ExtendSelection()
         m_anchorRow >= 0 && m_anchorRow < model()->rowCount() ? m_anchorRow : m_lastClickedRow;
     const int first = qMin(anchor, m_lastClickedRow);
     const int last = qMax(anchor, m_lastClickedRow);
-    const QItemSelection range(
-        model()->index(first, 0), model()->index(last, model()->columnCount() - 1));
-    selectionModel()->select(
-        range, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QItemSelection range(model()->index(first, 0),
+                               model()->index(last, model()->columnCount() - 1));
+    selectionModel()->select(range,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.competition)
@@ -115,8 +114,8 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
     layout->addWidget(m_grid, 1);
     setCentralWidget(central);
 
-    connect(
-        m_grid, &QTableView::doubleClicked, this, [this] { run([this] { DBGrid1DblClick(); }); });
+    connect(m_grid, &QTableView::doubleClicked, this,
+            [this] { run([this] { DBGrid1DblClick(); }); });
     connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenu1Popup();
         m_popup->popup(m_grid->viewport()->mapToGlobal(pos));
@@ -141,14 +140,14 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
         m_refreshRow = currentRow();
         m_model->beginReload();
     });
-    connect(
-        &m_competition, &Competition::participantsChanged, this, &TMainForm::onParticipantsChanged);
+    connect(&m_competition, &Competition::participantsChanged, this,
+            &TMainForm::onParticipantsChanged);
     connect(&m_competition, &Competition::eventChanged, this, [this] {
         refreshEventPanel();
         ApplyAddGameLayout();
     });
-    connect(
-        &m_competition, &Competition::autoRankLayoutChanged, this, &TMainForm::ApplyAutoRankLayout);
+    connect(&m_competition, &Competition::autoRankLayoutChanged, this,
+            &TMainForm::ApplyAutoRankLayout);
     connect(&m_competition, &Competition::finishedCountsChanged, this, &TMainForm::refreshCounts);
     connect(&m_competition, &Competition::firstRowRequested, this, [this] { setCurrentRow(0); });
 
@@ -209,8 +208,8 @@ void TMainForm::createEventPanel()
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     grid->addWidget(line, 2, 0, 1, 4);
-    grid->addWidget(
-        label(QStringLiteral("Ränge autom. berechnen:"), "lblAutoRangBerCaption"), 3, 0);
+    grid->addWidget(label(QStringLiteral("Ränge autom. berechnen:"), "lblAutoRangBerCaption"), 3,
+                    0);
     grid->addWidget(m_autoValue, 3, 1);
     grid->addWidget(m_teamsLabel, 3, 2);
     grid->addWidget(m_teamsValue, 3, 3);
@@ -234,8 +233,8 @@ void TMainForm::createEventPanel()
     m_lbxTeams = countList("lbxTeams");
     m_lbxTeamsAdd = countList("lbxTeamsAdd");
     m_countLabel = label(QStringLiteral("Anzahl fertige Teams:"), "lblAnzahlFertigeTeams");
-    m_countAddLabel = label(
-        QStringLiteral("Anzahl fertige Teams im Zusatzspiel:"), "lblAnzahlFertigeTeamsZusatz");
+    m_countAddLabel = label(QStringLiteral("Anzahl fertige Teams im Zusatzspiel:"),
+                            "lblAnzahlFertigeTeamsZusatz");
     auto *counts = new QGridLayout;
     counts->addWidget(m_countLabel, 0, 0);
     counts->addWidget(m_lbxTeams, 1, 0, Qt::AlignTop);
@@ -249,7 +248,7 @@ void TMainForm::createEventPanel()
 }
 
 QAction *TMainForm::addAction(QMenu *menu, const QString &caption, const char *objectName,
-    const std::function<void()> &handler)
+                              const std::function<void()> &handler)
 {
     QAction *a = menu->addAction(caption);
     a->setObjectName(QLatin1String(objectName));
@@ -275,19 +274,19 @@ void TMainForm::createMenus()
     addAction(event, QStringLiteral("&Neuer Anlass"), "NewItem", [this] { CreateEvent(); });
     addAction(event, QStringLiteral("Anlass ö&ffnen"), "OpenItem", [this] { OpenItemClick(); });
     addAction(event, QStringLiteral("Anlass ände&rn"), "EditItem", [this] { EditItemClick(); });
-    addAction(
-        event, QStringLiteral("Anlass &löschen"), "DeleteItem", [this] { DeleteItemClick(); });
+    addAction(event, QStringLiteral("Anlass &löschen"), "DeleteItem",
+              [this] { DeleteItemClick(); });
     event->addSeparator();
     addAction(event, QStringLiteral("Team in Anlass &einfügen"), "InsertItem",
-        [this] { m_forms.TeamOverviewForm->InsertItemClick(); });
+              [this] { m_forms.TeamOverviewForm->InsertItemClick(); });
     addAction(event, QStringLiteral("Tea&m aus Anlass löschen"), "RemoveItem",
-        [this] { RemoveItemClick(); });
+              [this] { RemoveItemClick(); });
     event->addSeparator();
     addAction(event, QStringLiteral("Neue Startnummern vergeben"), "NeueStartnummernvergeben1",
-        [this, &c] {
-            m_forms.TeamOverviewForm->NewStrNrBtnClick();
-            c.RefreshParticipants();
-        });
+              [this, &c] {
+                  m_forms.TeamOverviewForm->NewStrNrBtnClick();
+                  c.RefreshParticipants();
+              });
     event->addSeparator();
     addAction(event, QStringLiteral("Dr&ucker einrichten"), "Druckereinrichten1", [this] {
         QPrintDialog dialog(&m_forms.printer(), this);
@@ -299,23 +298,23 @@ void TMainForm::createMenus()
     QMenu *master = menuBar()->addMenu(QStringLiteral("&Stammdaten"));
     master->setObjectName(QStringLiteral("StammdatenMenu"));
     addAction(master, QStringLiteral("Neues &Team erstellen und in Anlass einfügen"), "NewTeamItem",
-        [this] { m_forms.TeamOverviewForm->NewTeamItemClick(); });
+              [this] { m_forms.TeamOverviewForm->NewTeamItemClick(); });
     addAction(master, QStringLiteral("Neue &Gruppe erstellen und in Anlass einfügen"),
-        "NewGroupItem", [this] { m_forms.GroupForm->NewGroupItemClick(); });
+              "NewGroupItem", [this] { m_forms.GroupForm->NewGroupItemClick(); });
     master->addSeparator();
     addAction(master, QStringLiteral("Teams &verwalten"), "MaintainTeamsItem",
-        [this] { m_forms.TeamOverviewForm->MaintainTeamsItemClick(); });
+              [this] { m_forms.TeamOverviewForm->MaintainTeamsItemClick(); });
     addAction(master, QStringLiteral("&Gruppen verwalten"), "MaintainGroupsItem",
-        [this] { m_forms.GroupForm->MaintainGroupsItemClick(); });
+              [this] { m_forms.GroupForm->MaintainGroupsItemClick(); });
     addAction(master, QStringLiteral("&Posten verwalten"), "PostenItem",
-        [this] { m_forms.DataForm->PostenItemClick(); });
+              [this] { m_forms.DataForm->PostenItemClick(); });
     addAction(master, QStringLiteral("&Kategorien verwalten"), "KategorienItem",
-        [this] { m_forms.DataForm->KategorienItemClick(); });
+              [this] { m_forms.DataForm->KategorienItemClick(); });
     master->addSeparator();
     addAction(master, QStringLiteral("Gedruckte Teams in Rangliste zurücksetzen"), "ResetItem",
-        [&c] { c.ranking().ResetItemClick(); });
+              [&c] { c.ranking().ResetItemClick(); });
     addAction(master, QStringLiteral("Gedruckte Teams aus Zusatzspiel in Rangliste zurücksetzen"),
-        "ResetAddItem", [&c] { c.ranking().ResetAddItemClick(); });
+              "ResetAddItem", [&c] { c.ranking().ResetAddItemClick(); });
 
     QMenu *print = menuBar()->addMenu(QStringLiteral("&Drucken"));
     print->setObjectName(QStringLiteral("DruckenMenu"));
@@ -334,35 +333,36 @@ void TMainForm::createMenus()
     });
     card->addSeparator();
     addAction(card, QStringLiteral("&Leeren Bogen drucken"), "PrintEmptyScorecardItem",
-        [&c] { c.scorecards().OutputScorecards(true, 0); });
+              [&c] { c.scorecards().OutputScorecards(true, 0); });
     addAction(card, QStringLiteral("&Bögen von allen Teams drucken"), "PrintAllScorecardsItem",
-        [&c] { c.scorecards().PrintAllScorecardsItemClick(); });
+              [&c] { c.scorecards().PrintAllScorecardsItemClick(); });
     QMenu *postCard = print->addMenu(QStringLiteral("&Bewertungsbogen für Posten"));
     addAction(postCard, QStringLiteral("&Vorschau"), "PreviewPostScorecardItem",
-        [&c] { c.scorecards().OutputPostScorecards(false, false); });
+              [&c] { c.scorecards().OutputPostScorecards(false, false); });
     addAction(postCard, QStringLiteral("&Drucken"), "PrintPostScorecardItem",
-        [&c] { c.scorecards().OutputPostScorecards(true, false); });
+              [&c] { c.scorecards().OutputPostScorecards(true, false); });
     postCard->addSeparator();
     addAction(postCard, QStringLiteral("&Leeren Bogen drucken"), "PrintEmptyPostScorecardItem",
-        [&c] { c.scorecards().OutputEmptyPostScorecard(); });
+              [&c] { c.scorecards().OutputEmptyPostScorecard(); });
     addAction(postCard, QStringLiteral("&Bögen von allen Posten drucken"),
-        "PrintAllPostScorecardsItem", [&c] { c.scorecards().OutputPostScorecards(true, true); });
+              "PrintAllPostScorecardsItem",
+              [&c] { c.scorecards().OutputPostScorecards(true, true); });
     print->addSeparator();
     QMenu *single = print->addMenu(QStringLiteral("&Einzelrangliste"));
     addAction(single, QStringLiteral("&Vorschau"), "PreviewSingleRankListItem",
-        [&c] { c.ranking().RunRankList(false, false, false); });
+              [&c] { c.ranking().RunRankList(false, false, false); });
     addAction(single, QStringLiteral("&Drucken"), "PrintSingleRankListItem",
-        [&c] { c.ranking().RunRankList(true, false, false); });
+              [&c] { c.ranking().RunRankList(true, false, false); });
     QMenu *group = print->addMenu(QStringLiteral("&Gruppenrangliste"));
     addAction(group, QStringLiteral("&Vorschau"), "PreviewRankListItem",
-        [&c] { c.ranking().RunRankList(false, false, true); });
+              [&c] { c.ranking().RunRankList(false, false, true); });
     addAction(group, QStringLiteral("&Drucken"), "PrintRankListItem",
-        [&c] { c.ranking().RunRankList(true, false, true); });
+              [&c] { c.ranking().RunRankList(true, false, true); });
 
     QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     helpMenu->setObjectName(QStringLiteral("HilfeMenu"));
     QAction *help = addAction(helpMenu, QStringLiteral("&Hilfe"), "HelpItem",
-        [this] { HelpWindow::showTopic(1000, this); });
+                              [this] { HelpWindow::showTopic(1000, this); });
     help->setShortcut(QKeySequence(Qt::Key_F1));
     help->setShortcutContext(Qt::WindowShortcut);
     addAction(helpMenu, QStringLiteral("&Info"), "AboutItem", [this] { m_forms.About->exec(); });
@@ -400,18 +400,18 @@ void TMainForm::createGridPopupMenu()
             c.finishedStatus().SetFinished(teamNr(), value, true);
     };
     addAction(m_popup, QStringLiteral("Team ist fertig"), "TeamIsFinishedItem",
-        [finished] { finished(false, true); });
+              [finished] { finished(false, true); });
     addAction(m_popup, QStringLiteral("Team ist nicht fertig"), "TeamIsNotFinishedItem",
-        [finished] { finished(false, false); });
+              [finished] { finished(false, false); });
     m_popupAddGame = m_popup->addMenu(QStringLiteral("Zusatzspiel"));
     m_popupAddGame->menuAction()->setObjectName(QStringLiteral("AdditionalGameItem"));
     addAction(m_popupAddGame, QStringLiteral("Team ist fertig"), "TeamIsFinishedAddItem",
-        [finished] { finished(true, true); });
+              [finished] { finished(true, true); });
     addAction(m_popupAddGame, QStringLiteral("Team ist nicht fertig"), "TeamIsNotFinishedAddItem",
-        [finished] { finished(true, false); });
+              [finished] { finished(true, false); });
     m_popup->addSeparator();
-    addAction(
-        m_popup, QStringLiteral("Team anzeigen"), "ShowTeamItem", [this] { ShowTeamItemClick(); });
+    addAction(m_popup, QStringLiteral("Team anzeigen"), "ShowTeamItem",
+              [this] { ShowTeamItemClick(); });
 }
 
 void TMainForm::PopupMenu1Popup()
@@ -461,9 +461,10 @@ void TMainForm::ApplyAddGameLayout()
     const bool a = m_competition.hasAutoRank();
     m_countAddLabel->setVisible(z && a);
     m_lbxTeamsAdd->setVisible(z && a);
-    for (int column : {ParticipantModel::Dummy, ParticipantModel::CalcZusatz,
-             ParticipantModel::CalcSumOfPointsAdd, ParticipantModel::CalcSumOfTimeAdd,
-             ParticipantModel::CalcZusatzAbgeschlossen, ParticipantModel::CalcZusatzGedruckt})
+    for (int column :
+         {ParticipantModel::Dummy, ParticipantModel::CalcZusatz,
+          ParticipantModel::CalcSumOfPointsAdd, ParticipantModel::CalcSumOfTimeAdd,
+          ParticipantModel::CalcZusatzAbgeschlossen, ParticipantModel::CalcZusatzGedruckt})
         m_grid->setColumnHidden(column, !z);
     m_grid->setColumnHidden(ParticipantModel::Verein, z);
     action(QStringLiteral("ResetAddItem"))->setVisible(z);
@@ -584,8 +585,8 @@ void TMainForm::DBGrid1DblClick()
     FinishedStatus &status = m_competition.finishedStatus();
     status.SetFinished(participant.TeamNr, m_forms.TeamResultForm->finished(), false);
     if (m_competition.hasAddGame())
-        status.SetAddGameFinished(
-            participant.TeamNr, m_forms.TeamResultForm->addGameFinished(), false);
+        status.SetAddGameFinished(participant.TeamNr, m_forms.TeamResultForm->addGameFinished(),
+                                  false);
     m_competition.RefreshParticipants();
     setCurrentRow(m_competition.participantIndex(participant.TeamNr));
 }

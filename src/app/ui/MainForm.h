@@ -19,7 +19,8 @@ struct ParticipantRow;
 // The participant grid: plain click, Ctrl-click and Shift-click ranges. A Shift-click
 // selects from the anchor, the row last made current without Shift (by mouse, keyboard or
 // a refresh), to the clicked row. Successive Shift-clicks all start at that anchor.
-class ParticipantGrid : public QTableView {
+class ParticipantGrid : public QTableView
+{
     Q_OBJECT
 
 public:
@@ -45,7 +46,8 @@ private:
 // The main window: the event panel, the participant grid, the menus and the status bar.
 // It shows what the Competition holds and forwards every command to the core or to the
 // dialog that serves it.
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow
+{
     Q_OBJECT
 
 public:
@@ -93,7 +95,7 @@ private:
     void refreshCounts();
     void onParticipantsChanged();
     QAction *addAction(QMenu *menu, const QString &caption, const char *objectName,
-        const std::function<void()> &handler);
+                       const std::function<void()> &handler);
     void run(const std::function<void()> &handler);
     int charWidth() const;
 

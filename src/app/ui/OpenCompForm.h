@@ -7,7 +7,8 @@ class QTreeWidget;
 
 // The open dialog: picks one of the existing events. Cancelling opens nothing and leaves
 // the open event where it is.
-class TOpenCompForm : public QDialog {
+class TOpenCompForm : public QDialog
+{
     Q_OBJECT
 
 public:

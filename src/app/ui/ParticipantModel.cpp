@@ -7,28 +7,19 @@
 
 namespace {
 
-struct ColumnInfo {
+struct ColumnInfo
+{
     const char *label;
     int width;
     bool number;
 };
 
 const ColumnInfo Columns[ParticipantModel::ColumnCount] = {
-    {"StartNr", 6, false},
-    {"Name", 23, false},
-    {"Hund", 20, false},
-    {"Verein", 22, false},
-    {"Rasse", 18, false},
-    {"Kategorie", 12, false},
-    {"Punkte", 8, true},
-    {"Zeit", 8, true},
-    {"Fertig", 6, false},
-    {"Gedruckt", 6, false},
-    {" ", 1, false},
-    {"Zusatz", 6, false},
-    {"Z-Punkte", 8, true},
-    {"Z-Zeit", 8, true},
-    {"Z-Fertig", 6, false},
+    {"StartNr", 6, false},    {"Name", 23, false},  {"Hund", 20, false},
+    {"Verein", 22, false},    {"Rasse", 18, false}, {"Kategorie", 12, false},
+    {"Punkte", 8, true},      {"Zeit", 8, true},    {"Fertig", 6, false},
+    {"Gedruckt", 6, false},   {" ", 1, false},      {"Zusatz", 6, false},
+    {"Z-Punkte", 8, true},    {"Z-Zeit", 8, true},  {"Z-Fertig", 6, false},
     {"Z-Gedruckt", 6, false},
 };
 
@@ -41,8 +32,7 @@ QColor ParticipantModel::silver()
 
 ParticipantModel::ParticipantModel(Competition &competition, QObject *parent)
     : QAbstractTableModel(parent), m_competition(competition)
-{
-}
+{ }
 
 int ParticipantModel::rowCount(const QModelIndex &parent) const
 {
@@ -135,4 +125,3 @@ QVariant ParticipantModel::headerData(int section, Qt::Orientation orientation, 
         return QString::fromUtf8(Columns[section].label);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
-

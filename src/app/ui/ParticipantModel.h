@@ -5,7 +5,8 @@
 class Competition;
 
 // The participant grid of the main window over the open event's participant list.
-class ParticipantModel : public QAbstractTableModel {
+class ParticipantModel : public QAbstractTableModel
+{
     Q_OBJECT
 
 public:

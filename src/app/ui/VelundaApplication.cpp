@@ -10,8 +10,7 @@
 
 #include <cstdio>
 
-VelundaApplication::VelundaApplication(int &argc, char **argv)
-    : QApplication(argc, argv)
+VelundaApplication::VelundaApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(Competition::applicationTitle());
     setApplicationDisplayName(Competition::applicationTitle());

@@ -12,7 +12,8 @@ class QLineEdit;
 
 // Master data: the detail dialog of one category or post. It shows the pending row of the
 // list it is given and offers only the fields of that list's mode.
-class TDataDetailForm : public QDialog {
+class TDataDetailForm : public QDialog
+{
     Q_OBJECT
 
 public:

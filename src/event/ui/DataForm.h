@@ -11,7 +11,8 @@ class QTableView;
 
 // Master data: one list dialog for categories and posts. The rows and commands live in
 // MasterDataList; a confirmed detail dialog stores its row at once.
-class TDataForm : public QDialog {
+class TDataForm : public QDialog
+{
     Q_OBJECT
 
 public:

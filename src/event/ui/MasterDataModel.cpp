@@ -7,8 +7,7 @@
 
 MasterDataModel::MasterDataModel(MasterDataList &list, QObject *parent)
     : QAbstractTableModel(parent), m_list(list)
-{
-}
+{ }
 
 int MasterDataModel::rowCount(const QModelIndex &parent) const
 {

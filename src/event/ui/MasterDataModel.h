@@ -6,7 +6,8 @@ class MasterDataList;
 
 // The grid of the master-data list: the category name, or the post's name, factor and
 // "Aktiv"; inactive posts on silver.
-class MasterDataModel : public QAbstractTableModel {
+class MasterDataModel : public QAbstractTableModel
+{
     Q_OBJECT
 
 public:

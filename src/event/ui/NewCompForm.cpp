@@ -23,8 +23,8 @@
 
 namespace {
 
-QGroupBox *sortGroup(
-    const QString &title, const char *name, QButtonGroup *&buttons, QWidget *parent)
+QGroupBox *sortGroup(const QString &title, const char *name, QButtonGroup *&buttons,
+                     QWidget *parent)
 {
     auto *box = new QGroupBox(title, parent);
     box->setObjectName(QLatin1String(name));
@@ -159,8 +159,8 @@ void TNewCompForm::FormShow()
     m_editor.dialogMode = dialogMode;
     const EventInput in = m_editor.FormShow();
     const bool creating = m_editor.creating();
-    setWindowTitle(
-        creating ? QStringLiteral("Neuen Anlass erstellen") : QStringLiteral("Anlass ändern"));
+    setWindowTitle(creating ? QStringLiteral("Neuen Anlass erstellen")
+                            : QStringLiteral("Anlass ändern"));
     m_name->setText(in.AnlassBez);
     m_method->setCurrentIndex(int(EventEditor::rankMethods().indexOf(in.Rangberechnung)));
     setSort(m_pointsButtons, in.PunkteSort);
@@ -233,8 +233,8 @@ EventInput TNewCompForm::input() const
     in.clearStartNumbers = m_editor.creating() && m_clearStartNumbers->isChecked();
     for (int i = 0; i < m_postList->count(); ++i) {
         const QListWidgetItem *item = m_postList->item(i);
-        in.posts << PostChoice {
-            item->data(Qt::UserRole).toInt(), item->text(), item->checkState() == Qt::Checked};
+        in.posts << PostChoice{item->data(Qt::UserRole).toInt(), item->text(),
+                               item->checkState() == Qt::Checked};
     }
     return in;
 }

@@ -16,7 +16,8 @@ class QPushButton;
 
 // The event dialog: creates a new event or changes the open one. The checks and the
 // saving live in EventEditor; the dialog shows its controls and reads them back.
-class TNewCompForm : public QDialog {
+class TNewCompForm : public QDialog
+{
     Q_OBJECT
 
 public:

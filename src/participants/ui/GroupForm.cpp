@@ -2,14 +2,14 @@
 
 #include "app/ui/Forms.h"
 
-TGroupForm::TGroupForm(Forms &forms, QWidget *parent)
-    : QDialog(parent)
-    , m_forms(forms)
-{
-}
+TGroupForm::TGroupForm(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
+{ }
 
-void TGroupForm::NewGroupItemClick() { }
+void TGroupForm::NewGroupItemClick()
+{ }
 
-void TGroupForm::MaintainGroupsItemClick() { }
+void TGroupForm::MaintainGroupsItemClick()
+{ }
 
-void TGroupForm::ShowTeamItemClick(int) { }
+void TGroupForm::ShowTeamItemClick(int)
+{ }

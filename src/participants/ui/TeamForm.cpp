@@ -2,10 +2,8 @@
 
 #include "app/ui/Forms.h"
 
-TTeamForm::TTeamForm(Forms &forms, QWidget *parent)
-    : QDialog(parent)
-    , m_forms(forms)
-{
-}
+TTeamForm::TTeamForm(Forms &forms, QWidget *parent) : QDialog(parent), m_forms(forms)
+{ }
 
-void TTeamForm::SetLayout(QChar) { }
+void TTeamForm::SetLayout(QChar)
+{ }

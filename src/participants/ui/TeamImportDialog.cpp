@@ -52,10 +52,11 @@ TeamImportDialog::TeamImportDialog(Competition &competition, QWidget *parent)
 
     m_table = new QTableWidget(0, TableColumnCount, this);
     m_table->setObjectName(QStringLiteral("PreviewTable"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Zeile"), QStringLiteral("Status"),
-        QStringLiteral("Name"), QStringLiteral("Vorname"), QStringLiteral("Verein"),
-        QStringLiteral("Hund"), QStringLiteral("Rasse"), QStringLiteral("Kategorie"),
-        QStringLiteral("Zusatz"), QStringLiteral("StartNr"), QStringLiteral("Bemerkung")});
+    m_table->setHorizontalHeaderLabels(
+        {QStringLiteral("Zeile"), QStringLiteral("Status"), QStringLiteral("Name"),
+         QStringLiteral("Vorname"), QStringLiteral("Verein"), QStringLiteral("Hund"),
+         QStringLiteral("Rasse"), QStringLiteral("Kategorie"), QStringLiteral("Zusatz"),
+         QStringLiteral("StartNr"), QStringLiteral("Bemerkung")});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
@@ -92,8 +93,8 @@ bool TeamImportDialog::execute()
         path = *nextFileName;
         nextFileName.reset();
     } else {
-        path = QFileDialog::getOpenFileName(parentWidget(),
-            QStringLiteral("Teams aus Datei importieren"), m_path,
+        path = QFileDialog::getOpenFileName(
+            parentWidget(), QStringLiteral("Teams aus Datei importieren"), m_path,
             QStringLiteral("CSV-Dateien (*.csv *.txt);;Alle Dateien (*)"));
     }
     if (path.isEmpty())
@@ -125,10 +126,17 @@ void TeamImportDialog::fillTable()
     const QColor skippedColor(230, 230, 230);
     int row = 0;
     for (const TeamImportLine &line : import.lines()) {
-        const QStringList cells = {QString::number(line.lineNumber), line.statusText(),
-            line.team.Name, line.team.Vorname, line.team.Verein, line.team.Hund, line.team.Rasse,
-            line.category, DataLibrary::YesNoText(line.team.Zusatzspiel),
-            QString::number(line.team.StartNr), line.reasonText()};
+        const QStringList cells = {QString::number(line.lineNumber),
+                                   line.statusText(),
+                                   line.team.Name,
+                                   line.team.Vorname,
+                                   line.team.Verein,
+                                   line.team.Hund,
+                                   line.team.Rasse,
+                                   line.category,
+                                   DataLibrary::YesNoText(line.team.Zusatzspiel),
+                                   QString::number(line.team.StartNr),
+                                   line.reasonText()};
         for (int column = 0; column < TableColumnCount; ++column) {
             auto *item = new QTableWidgetItem(cells.at(column));
             if (line.status == TeamImportLine::Status::Error)

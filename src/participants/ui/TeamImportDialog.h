@@ -13,7 +13,8 @@ class QTableWidget;
 
 // "Teams aus Datei importieren": a file dialog, then a preview of every line of the file
 // with what becomes of it; OK writes the new teams. Reading and checking are TeamImport's.
-class TeamImportDialog : public QDialog {
+class TeamImportDialog : public QDialog
+{
     Q_OBJECT
 
 public:

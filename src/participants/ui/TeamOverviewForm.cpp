@@ -3,15 +3,17 @@
 #include "app/ui/Forms.h"
 
 TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
-    : QDialog(parent)
-    , m_forms(forms)
-{
-}
+    : QDialog(parent), m_forms(forms)
+{ }
 
-void TTeamOverviewForm::MaintainTeamsItemClick() { }
+void TTeamOverviewForm::MaintainTeamsItemClick()
+{ }
 
-void TTeamOverviewForm::InsertItemClick() { }
+void TTeamOverviewForm::InsertItemClick()
+{ }
 
-void TTeamOverviewForm::NewTeamItemClick() { }
+void TTeamOverviewForm::NewTeamItemClick()
+{ }
 
-void TTeamOverviewForm::NewStrNrBtnClick() { }
+void TTeamOverviewForm::NewStrNrBtnClick()
+{ }

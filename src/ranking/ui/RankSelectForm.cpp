@@ -34,8 +34,8 @@ TRankSelectForm::TRankSelectForm(Forms &forms, QWidget *parent) : QDialog(parent
     m_kindBox->setObjectName(QStringLiteral("RadioGroup1"));
     auto *kindLayout = new QVBoxLayout(m_kindBox);
     m_kind = new QButtonGroup(this);
-    const QStringList kinds {
-        QStringLiteral("Normaler Anlass"), QStringLiteral("Zusatzspiel"), QStringLiteral("Beides")};
+    const QStringList kinds{QStringLiteral("Normaler Anlass"), QStringLiteral("Zusatzspiel"),
+                            QStringLiteral("Beides")};
     for (int i = 0; i < kinds.size(); ++i) {
         auto *button = new QRadioButton(kinds.at(i), m_kindBox);
         button->setObjectName(QStringLiteral("RadioKind%1").arg(i));

@@ -9,7 +9,8 @@ class QComboBox;
 class QGroupBox;
 
 // The rank list dialog "Rangliste erstellen": the category and the kind of list.
-class TRankSelectForm : public QDialog {
+class TRankSelectForm : public QDialog
+{
     Q_OBJECT
 
 public:

@@ -17,10 +17,8 @@ QString exportMessage(const QString &fileName, const QString &reason)
 } // namespace
 
 ExportError::ExportError(const QString &fileName, const QString &reason)
-    : std::runtime_error(exportMessage(fileName, reason).toStdString())
-    , m_fileName(fileName)
-    , m_message(exportMessage(fileName, reason))
-{
-}
+    : std::runtime_error(exportMessage(fileName, reason).toStdString()), m_fileName(fileName),
+      m_message(exportMessage(fileName, reason))
+{ }
 
 } // namespace Render

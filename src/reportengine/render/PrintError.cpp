@@ -3,9 +3,7 @@
 namespace Render {
 
 PrintError::PrintError(const QString &message)
-    : std::runtime_error(message.toStdString())
-    , m_message(message)
-{
-}
+    : std::runtime_error(message.toStdString()), m_message(message)
+{ }
 
 } // namespace Render

@@ -24,20 +24,26 @@ struct FormatInfo
 
 const QList<FormatInfo> &formatTable()
 {
-    static const QList<FormatInfo> table {
+    static const QList<FormatInfo> table{
         {ExportFormat::Pdf, QStringLiteral("PDF-Dokument (*.pdf)"), {QStringLiteral("pdf")}},
         {ExportFormat::Png, QStringLiteral("PNG-Bild (*.png)"), {QStringLiteral("png")}},
-        {ExportFormat::Jpeg, QStringLiteral("JPEG-Bild (*.jpg *.jpeg)"),
-            {QStringLiteral("jpg"), QStringLiteral("jpeg")}},
+        {ExportFormat::Jpeg,
+         QStringLiteral("JPEG-Bild (*.jpg *.jpeg)"),
+         {QStringLiteral("jpg"), QStringLiteral("jpeg")}},
         {ExportFormat::Bmp, QStringLiteral("BMP-Bild (*.bmp)"), {QStringLiteral("bmp")}},
         {ExportFormat::Svg, QStringLiteral("SVG-Grafik (*.svg)"), {QStringLiteral("svg")}},
-        {ExportFormat::Html, QStringLiteral("HTML-Dokument (*.html *.htm)"),
-            {QStringLiteral("html"), QStringLiteral("htm")}},
-        {ExportFormat::Xhtml, QStringLiteral("XHTML-Dokument (*.xhtml)"), {QStringLiteral("xhtml")}},
+        {ExportFormat::Html,
+         QStringLiteral("HTML-Dokument (*.html *.htm)"),
+         {QStringLiteral("html"), QStringLiteral("htm")}},
+        {ExportFormat::Xhtml,
+         QStringLiteral("XHTML-Dokument (*.xhtml)"),
+         {QStringLiteral("xhtml")}},
         {ExportFormat::Odt, QStringLiteral("OpenDocument-Text (*.odt)"), {QStringLiteral("odt")}},
         {ExportFormat::Text, QStringLiteral("Textdatei (*.txt)"), {QStringLiteral("txt")}},
         {ExportFormat::Csv, QStringLiteral("CSV-Datei (*.csv)"), {QStringLiteral("csv")}},
-        {ExportFormat::Xlsx, QStringLiteral("Excel-Arbeitsmappe (*.xlsx)"), {QStringLiteral("xlsx")}},
+        {ExportFormat::Xlsx,
+         QStringLiteral("Excel-Arbeitsmappe (*.xlsx)"),
+         {QStringLiteral("xlsx")}},
     };
     return table;
 }
@@ -74,14 +80,14 @@ const char *imageFormatName(ExportFormat format)
 
 // Paints one page into an open file as an image or as SVG.
 void writePage(const ReportRenderer &renderer, int page, QSaveFile &file, ExportFormat format,
-    const ExportOptions &options)
+               const ExportOptions &options)
 {
     const QString fileName = file.fileName();
     if (format == ExportFormat::Svg) {
         // At 254 dpi a page of whole millimetres has a whole number of SVG units.
         constexpr double dpi = 254;
         const QRectF target(0, 0, renderer.pageSize().width() / 25.4 * dpi,
-            renderer.pageSize().height() / 25.4 * dpi);
+                            renderer.pageSize().height() / 25.4 * dpi);
         QSvgGenerator generator;
         generator.setOutputDevice(&file);
         generator.setResolution(int(dpi));
@@ -100,7 +106,8 @@ void writePage(const ReportRenderer &renderer, int page, QSaveFile &file, Export
     const QImage image = renderer.renderPage(page, options.imageDpi);
     const int quality = format == ExportFormat::Jpeg ? options.jpegQuality : -1;
     if (!image.save(&file, imageFormatName(format), quality))
-        throw ExportError(fileName, file.error() != QFileDevice::NoError ? file.errorString() : QString());
+        throw ExportError(fileName,
+                          file.error() != QFileDevice::NoError ? file.errorString() : QString());
 }
 
 } // namespace
@@ -162,7 +169,8 @@ QStringList ReportExport::pageFileNames(const QString &fileName, int pageCount)
         return {fileName};
     const QFileInfo info(fileName);
     const QString suffix = info.suffix();
-    const QString stem = suffix.isEmpty() ? fileName : fileName.left(fileName.size() - suffix.size() - 1);
+    const QString stem =
+        suffix.isEmpty() ? fileName : fileName.left(fileName.size() - suffix.size() - 1);
     QStringList names;
     for (int page = 1; page <= pageCount; ++page) {
         QString name = stem + u'-' + QString::number(page);
@@ -174,7 +182,7 @@ QStringList ReportExport::pageFileNames(const QString &fileName, int pageCount)
 }
 
 QStringList ReportExport::exportDocument(const ReportRenderer &renderer, const QString &fileName,
-    ExportFormat format, const ExportOptions &options)
+                                         ExportFormat format, const ExportOptions &options)
 {
     if (fileName.isEmpty())
         throw ExportError(fileName, QStringLiteral("Es wurde kein Dateiname angegeben."));
@@ -188,7 +196,8 @@ QStringList ReportExport::exportDocument(const ReportRenderer &renderer, const Q
 }
 
 QStringList ReportExport::exportDocument(const Report::ReportDocument &document,
-    const QString &fileName, ExportFormat format, const ExportOptions &options)
+                                         const QString &fileName, ExportFormat format,
+                                         const ExportOptions &options)
 {
     if (!isPaged(format)) {
         if (fileName.isEmpty())
@@ -204,18 +213,19 @@ QStringList ReportExport::exportDocument(const Report::ReportDocument &document,
 }
 
 QStringList ReportExport::exportDocument(const Report::ReportDocument &document,
-    const QString &fileName, const ExportOptions &options)
+                                         const QString &fileName, const ExportOptions &options)
 {
     const std::optional<ExportFormat> format = formatForFileName(fileName);
     if (!format) {
         throw ExportError(fileName,
-            QStringLiteral("Das Format „.%1“ wird nicht unterstützt.").arg(QFileInfo(fileName).suffix()));
+                          QStringLiteral("Das Format „.%1“ wird nicht unterstützt.")
+                              .arg(QFileInfo(fileName).suffix()));
     }
     return exportDocument(document, fileName, *format, options);
 }
 
 QStringList ReportExport::exportPages(const ReportRenderer &renderer, const QString &fileName,
-    ExportFormat format, const ExportOptions &options)
+                                      ExportFormat format, const ExportOptions &options)
 {
     if (format == ExportFormat::Pdf) {
         renderer.writePdf(fileName);
@@ -244,7 +254,7 @@ QStringList ReportExport::exportPages(const ReportRenderer &renderer, const QStr
 }
 
 void ReportExport::exportData(const Report::ReportDocument &document, const QString &fileName,
-    ExportFormat format)
+                              ExportFormat format)
 {
     const ReportTableWriter writer(document);
     QByteArray contents;

@@ -13,17 +13,17 @@ namespace Render {
 class ReportRenderer;
 
 enum class ExportFormat {
-    Pdf,   // all pages in one file
-    Png,   // page images: see ReportExport::pageFileNames
-    Jpeg,  //   "
-    Bmp,   //   "
-    Svg,   // one vector file per page, named like the images
-    Html,  // the data formats hold the title lines and the export columns' table
+    Pdf, // all pages in one file
+    Png, // page images: see ReportExport::pageFileNames
+    Jpeg, //   "
+    Bmp, //   "
+    Svg, // one vector file per page, named like the images
+    Html, // the data formats hold the title lines and the export columns' table
     Xhtml, //   "
-    Odt,   //   "
-    Text,  //   "
-    Csv,   //   semicolon separated, UTF-8 with byte order mark (Excel reads it as UTF-8)
-    Xlsx,  //   numbers stay numbers, shown in the column's format
+    Odt, //   "
+    Text, //   "
+    Csv, //   semicolon separated, UTF-8 with byte order mark (Excel reads it as UTF-8)
+    Xlsx, //   numbers stay numbers, shown in the column's format
 };
 
 struct ExportOptions
@@ -55,18 +55,19 @@ public:
 
     // Returns the files written. A file name without a suffix gets the format's.
     static QStringList exportDocument(const ReportRenderer &renderer, const QString &fileName,
-        ExportFormat format, const ExportOptions &options = {});
+                                      ExportFormat format, const ExportOptions &options = {});
     static QStringList exportDocument(const Report::ReportDocument &document,
-        const QString &fileName, ExportFormat format, const ExportOptions &options = {});
+                                      const QString &fileName, ExportFormat format,
+                                      const ExportOptions &options = {});
     // The format follows the file's suffix; an unknown suffix throws ExportError.
     static QStringList exportDocument(const Report::ReportDocument &document,
-        const QString &fileName, const ExportOptions &options = {});
+                                      const QString &fileName, const ExportOptions &options = {});
 
 private:
     static QStringList exportPages(const ReportRenderer &renderer, const QString &fileName,
-        ExportFormat format, const ExportOptions &options);
+                                   ExportFormat format, const ExportOptions &options);
     static void exportData(const Report::ReportDocument &document, const QString &fileName,
-        ExportFormat format);
+                           ExportFormat format);
 };
 
 } // namespace Render

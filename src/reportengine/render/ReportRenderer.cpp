@@ -44,11 +44,7 @@ QRectF unitsRect(double left, double top, double width, double height)
 
 struct TextStyle
 {
-    explicit TextStyle(const QFont &f)
-        : font(f)
-        , metrics(f)
-    {
-    }
+    explicit TextStyle(const QFont &f) : font(f), metrics(f) { }
 
     QFont font;
     QFontMetricsF metrics;
@@ -57,10 +53,11 @@ struct TextStyle
 QPageLayout pageLayoutFor(const Report::PageSetup &page)
 {
     const bool landscape = page.orientation() == Report::Orientation::Landscape;
-    const QSizeF portrait = landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
+    const QSizeF portrait =
+        landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
     return QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
-        landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
-        QPageLayout::Millimeter);
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
+                       QPageLayout::Millimeter);
 }
 
 QRectF fullPageRect(const Report::PageSetup &page, double dpiX, double dpiY)
@@ -99,7 +96,7 @@ struct ReportRenderer::Private
     void layOut();
     void paintBand(QPainter *painter, const PlacedBand &placed) const;
     void paintText(QPainter *painter, const Report::Element &element, const TextStyle &style,
-        const QString &text, double bandTop) const;
+                   const QString &text, double bandTop) const;
     QString text(const Report::Element &element, int row) const;
 };
 
@@ -132,7 +129,9 @@ void ReportRenderer::Private::layOut()
         }
     }
 
-    auto heightOf = [this](int band) { return std::max(0.0, doc.bands.at(band).height); };
+    auto heightOf = [this](int band) {
+        return std::max(0.0, doc.bands.at(band).height);
+    };
     double footerHeight = 0;
     for (int band : footers)
         footerHeight += heightOf(band);
@@ -193,7 +192,8 @@ QString ReportRenderer::Private::text(const Report::Element &element, int row) c
     case Report::ElementKind::ReportTitle:
         return doc.title;
     case Report::ElementKind::Field:
-        return row < 0 ? QString() : Report::formatValue(doc.data.value(row, element.field), element.format);
+        return row < 0 ? QString()
+                       : Report::formatValue(doc.data.value(row, element.field), element.format);
     case Report::ElementKind::Line:
     case Report::ElementKind::Rect:
         break;
@@ -219,7 +219,8 @@ void ReportRenderer::Private::paintBand(QPainter *painter, const PlacedBand &pla
         } else if (element.kind == Report::ElementKind::Rect) {
             if (element.width <= 0 || element.height <= 0)
                 continue;
-            QPen pen(Qt::black, units(element.penWidth), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+            QPen pen(Qt::black, units(element.penWidth), Qt::SolidLine, Qt::SquareCap,
+                     Qt::MiterJoin);
             painter->setPen(pen);
             painter->setBrush(Qt::NoBrush);
             painter->drawRect(unitsRect(left, top, element.width, element.height));
@@ -232,7 +233,8 @@ void ReportRenderer::Private::paintBand(QPainter *painter, const PlacedBand &pla
 }
 
 void ReportRenderer::Private::paintText(QPainter *painter, const Report::Element &element,
-    const TextStyle &style, const QString &shown, double bandTop) const
+                                        const TextStyle &style, const QString &shown,
+                                        double bandTop) const
 {
     const double bandWidth = doc.page.printableWidth();
     double left = element.left;
@@ -262,7 +264,8 @@ void ReportRenderer::Private::paintText(QPainter *painter, const Report::Element
     }
 
     QTextOption option(alignment | Qt::AlignTop);
-    option.setWrapMode(element.wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    option.setWrapMode(element.wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                    : QTextOption::NoWrap);
     painter->setFont(style.font);
     painter->setPen(Qt::black);
     if (clip) {
@@ -284,8 +287,8 @@ ReportRenderer::ReportRenderer(const Report::ReportDocument &document)
         const Report::Band &band = document.bands.at(b);
         m_d->styles[b].reserve(band.elements.size());
         for (const Report::Element &element : band.elements) {
-            m_d->styles[b].emplace_back(
-                isTextElement(element.kind) ? resolvedFont(element.font) : QFont());
+            m_d->styles[b].emplace_back(isTextElement(element.kind) ? resolvedFont(element.font)
+                                                                    : QFont());
         }
     }
     m_d->layOut();
@@ -333,7 +336,7 @@ void ReportRenderer::paintPage(QPainter *painter, int page, const QRectF &target
     painter->setRenderHint(QPainter::TextAntialiasing);
     painter->translate(target.topLeft());
     painter->scale(target.width() / units(m_d->doc.page.width),
-        target.height() / units(m_d->doc.page.height));
+                   target.height() / units(m_d->doc.page.height));
     for (const PlacedBand &placed : m_d->pages.at(page))
         m_d->paintBand(painter, placed);
     painter->restore();
@@ -343,7 +346,7 @@ QImage ReportRenderer::renderPage(int page, double dpi) const
 {
     const QRectF target = fullPageRect(m_d->doc.page, dpi, dpi);
     QImage image(std::max(1, qRound(target.width())), std::max(1, qRound(target.height())),
-        QImage::Format_RGB32);
+                 QImage::Format_RGB32);
     image.setDotsPerMeterX(qRound(dpi / 0.0254));
     image.setDotsPerMeterY(qRound(dpi / 0.0254));
     image.fill(Qt::white);
@@ -386,8 +389,8 @@ bool ReportRenderer::print(QPrinter *printer, const Progress &progress) const
 {
     if (!printer)
         throw PrintError(QStringLiteral("Es ist kein Drucker eingerichtet."));
-    const QString printerName = printer->outputFileName().isEmpty() ? printer->printerName()
-                                                                     : printer->outputFileName();
+    const QString printerName =
+        printer->outputFileName().isEmpty() ? printer->printerName() : printer->outputFileName();
 
     int first = 0;
     int last = pageCount() - 1;
@@ -402,12 +405,14 @@ bool ReportRenderer::print(QPrinter *printer, const Progress &progress) const
         return false;
     printer->setDocName(m_d->doc.title);
     printer->setFullPage(true);
-    // A printer that does not offer the paper keeps its own; the page is still painted at true size.
+    // A printer that does not offer the paper keeps its own; the page is still painted at true
+    // size.
     printer->setPageLayout(pageLayoutFor(m_d->doc.page));
 
     QPainter painter;
     if (!painter.begin(printer))
-        throw PrintError(QStringLiteral("Der Drucker „%1“ konnte nicht geöffnet werden.").arg(printerName));
+        throw PrintError(
+            QStringLiteral("Der Drucker „%1“ konnte nicht geöffnet werden.").arg(printerName));
     const QRectF target = fullPageRect(m_d->doc.page, printer->resolution(), printer->resolution());
     for (int page = first; page <= last; ++page) {
         if (page > first) {
@@ -418,7 +423,8 @@ bool ReportRenderer::print(QPrinter *printer, const Progress &progress) const
             }
             if (!printer->newPage()) {
                 painter.end();
-                throw PrintError(QStringLiteral("Der Druck auf „%1“ ist fehlgeschlagen.").arg(printerName));
+                throw PrintError(
+                    QStringLiteral("Der Druck auf „%1“ ist fehlgeschlagen.").arg(printerName));
             }
         }
         paintPage(&painter, page, target);
@@ -442,7 +448,7 @@ QString ReportRenderer::resolvedFamily(const QString &family)
         resolved = family;
     } else {
         // The metric twins keep every text as wide as in the layout the report was made for.
-        static const QHash<QString, QString> twins {
+        static const QHash<QString, QString> twins{
             {QStringLiteral("arial"), QStringLiteral("Liberation Sans")},
             {QStringLiteral("helvetica"), QStringLiteral("Liberation Sans")},
             {QStringLiteral("arial narrow"), QStringLiteral("Liberation Sans Narrow")},

@@ -30,8 +30,8 @@ public:
 
     struct PlacedBand
     {
-        int band = -1;  // index into document().bands
-        int row = -1;   // the data row its fields show; -1 when the dataset is empty
+        int band = -1; // index into document().bands
+        int row = -1; // the data row its fields show; -1 when the dataset is empty
         double top = 0; // millimetres from the top edge of the page
     };
 

@@ -10,9 +10,8 @@
 #include <QTextDocumentWriter>
 #include <QTextTable>
 
-#include <xlsxwriter.h>
-
 #include <algorithm>
+#include <xlsxwriter.h>
 
 namespace Render {
 
@@ -39,7 +38,8 @@ bool isNumber(const QVariant &value)
 
 QString csvField(const QString &text)
 {
-    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
+    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n')
+        && !text.contains(u'\r'))
         return text;
     QString quoted = text;
     quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
@@ -78,10 +78,7 @@ QString oneLine(QString text)
 class Workbook
 {
 public:
-    explicit Workbook(const QByteArray &path)
-        : m_book(workbook_new(path.constData()))
-    {
-    }
+    explicit Workbook(const QByteArray &path) : m_book(workbook_new(path.constData())) { }
     ~Workbook()
     {
         if (m_book)
@@ -105,9 +102,7 @@ private:
 } // namespace
 
 ReportTableWriter::ReportTableWriter(const Report::ReportDocument &document)
-    : m_document(document)
-    , m_titleLines(document.titleLines)
-    , m_columns(document.exportColumns)
+    : m_document(document), m_titleLines(document.titleLines), m_columns(document.exportColumns)
 {
     if (m_titleLines.isEmpty() && !document.title.isEmpty())
         m_titleLines.append(document.title);
@@ -120,7 +115,8 @@ ReportTableWriter::ReportTableWriter(const Report::ReportDocument &document)
         QStringList cells;
         cells.reserve(m_columns.size());
         for (const Report::ExportColumn &column : m_columns)
-            cells.append(Report::formatValue(document.data.value(row, column.field), column.format));
+            cells.append(
+                Report::formatValue(document.data.value(row, column.field), column.format));
         m_cells.append(cells);
     }
 }
@@ -130,11 +126,13 @@ QByteArray ReportTableWriter::html(bool xhtml) const
     const QString title = m_titleLines.value(0).toHtmlEscaped();
     QString out;
     if (xhtml) {
-        out += QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
-                              "<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"de\" lang=\"de\">\n"
-                              "<head>\n<meta charset=\"utf-8\"/>\n");
+        out += QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
+            "<html xmlns=\"http://www.w3.org/1999/xhtml\" xml:lang=\"de\" lang=\"de\">\n"
+            "<head>\n<meta charset=\"utf-8\"/>\n");
     } else {
-        out += QStringLiteral("<!DOCTYPE html>\n<html lang=\"de\">\n<head>\n<meta charset=\"utf-8\">\n");
+        out += QStringLiteral(
+            "<!DOCTYPE html>\n<html lang=\"de\">\n<head>\n<meta charset=\"utf-8\">\n");
     }
     out += QStringLiteral("<title>") + title + QStringLiteral("</title>\n")
         + QStringLiteral("<style>\nbody { font-family: Arial, \"Liberation Sans\", sans-serif; "
@@ -150,8 +148,8 @@ QByteArray ReportTableWriter::html(bool xhtml) const
     }
     out += QStringLiteral("<table>\n<thead>\n<tr>");
     for (const Report::ExportColumn &column : m_columns)
-        out += QStringLiteral("<th") + htmlAlign(column.align) + u'>' + column.heading.toHtmlEscaped()
-            + QStringLiteral("</th>");
+        out += QStringLiteral("<th") + htmlAlign(column.align) + u'>'
+            + column.heading.toHtmlEscaped() + QStringLiteral("</th>");
     out += QStringLiteral("</tr>\n</thead>\n<tbody>\n");
     for (const QStringList &cells : m_cells) {
         out += QStringLiteral("<tr>");
@@ -194,9 +192,9 @@ QByteArray ReportTableWriter::odt() const
         QTextCursor cell = table->cellAt(row, column).firstCursorPosition();
         QTextBlockFormat block;
         const Report::Align align = m_columns.at(column).align;
-        block.setAlignment(align == Report::Align::Right ? Qt::AlignRight
-                : align == Report::Align::Center         ? Qt::AlignHCenter
-                                                         : Qt::AlignLeft);
+        block.setAlignment(align == Report::Align::Right        ? Qt::AlignRight
+                               : align == Report::Align::Center ? Qt::AlignHCenter
+                                                                : Qt::AlignLeft);
         cell.setBlockFormat(block);
         cell.insertText(text, format);
     };
@@ -306,12 +304,12 @@ QByteArray ReportTableWriter::xlsx(const QString &fileName) const
     lxw_row_t row = 0;
     for (int i = 0; i < m_titleLines.size(); ++i)
         worksheet_write_string(sheet, row++, 0, m_titleLines.at(i).toUtf8().constData(),
-            i == 0 ? titleFormat : subtitleFormat);
+                               i == 0 ? titleFormat : subtitleFormat);
     if (!m_titleLines.isEmpty())
         ++row;
     for (int c = 0; c < m_columns.size(); ++c)
-        worksheet_write_string(sheet, row, lxw_col_t(c), m_columns.at(c).heading.toUtf8().constData(),
-            headingFormat);
+        worksheet_write_string(sheet, row, lxw_col_t(c),
+                               m_columns.at(c).heading.toUtf8().constData(), headingFormat);
     ++row;
     for (int r = 0; r < m_cells.size(); ++r, ++row) {
         for (int c = 0; c < m_columns.size(); ++c) {
@@ -320,14 +318,17 @@ QByteArray ReportTableWriter::xlsx(const QString &fileName) const
             const QString &shown = m_cells.at(r).at(c);
             widths[c] = std::max(widths.at(c), double(shown.size()));
             if (numberFormats.at(c) || (isNumber(value) && !value.isNull())) {
-                worksheet_write_number(sheet, row, lxw_col_t(c), value.toDouble(), numberFormats.at(c));
+                worksheet_write_number(sheet, row, lxw_col_t(c), value.toDouble(),
+                                       numberFormats.at(c));
             } else if (!shown.isEmpty()) {
-                worksheet_write_string(sheet, row, lxw_col_t(c), shown.toUtf8().constData(), nullptr);
+                worksheet_write_string(sheet, row, lxw_col_t(c), shown.toUtf8().constData(),
+                                       nullptr);
             }
         }
     }
     for (int c = 0; c < m_columns.size(); ++c)
-        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), std::min(60.0, widths.at(c) + 2), nullptr);
+        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), std::min(60.0, widths.at(c) + 2),
+                             nullptr);
 
     const lxw_error error = book.close();
     if (error != LXW_NO_ERROR)

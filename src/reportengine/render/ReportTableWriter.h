@@ -8,8 +8,8 @@
 
 namespace Render {
 
-// The data exports: the document's title lines (or its title), then a table of its export columns with a
-// heading row and one row per data row, each cell formatted as the report shows it. Each
+// The data exports: the document's title lines (or its title), then a table of its export columns
+// with a heading row and one row per data row, each cell formatted as the report shows it. Each
 // function returns the complete file contents; ReportExport writes them.
 class ReportTableWriter
 {

@@ -43,11 +43,10 @@ QString suggestedFileName(const QString &title)
 
 } // namespace
 
-ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
-    QPrinter *printer, QWidget *parent)
-    : QDialog(parent)
-    , m_renderer(std::make_unique<Render::ReportRenderer>(document))
-    , m_printer(printer)
+ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document, QPrinter *printer,
+                                         QWidget *parent)
+    : QDialog(parent), m_renderer(std::make_unique<Render::ReportRenderer>(document)),
+      m_printer(printer)
 {
     setObjectName(QStringLiteral("reportPreview"));
     setWindowTitle(document.title.isEmpty() ? QStringLiteral("Vorschau") : document.title);
@@ -55,32 +54,40 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
     setModal(true);
 
     auto *bar = new QHBoxLayout;
-    m_first = addButton(QStringLiteral("previewFirst"), QStringLiteral("|<"), QStringLiteral("Erste Seite"));
+    m_first = addButton(QStringLiteral("previewFirst"), QStringLiteral("|<"),
+                        QStringLiteral("Erste Seite"));
     m_previous = addButton(QStringLiteral("previewPrevious"), QStringLiteral("<"),
-        QStringLiteral("Vorherige Seite"));
+                           QStringLiteral("Vorherige Seite"));
     m_pageLabel = new QLabel(this);
     m_pageLabel->setObjectName(QStringLiteral("previewPageLabel"));
     m_pageLabel->setAlignment(Qt::AlignCenter);
-    m_pageLabel->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Seite 888 von 888")));
-    m_next = addButton(QStringLiteral("previewNext"), QStringLiteral(">"), QStringLiteral("Nächste Seite"));
-    m_last = addButton(QStringLiteral("previewLast"), QStringLiteral(">|"), QStringLiteral("Letzte Seite"));
+    m_pageLabel->setMinimumWidth(
+        fontMetrics().horizontalAdvance(QStringLiteral("Seite 888 von 888")));
+    m_next = addButton(QStringLiteral("previewNext"), QStringLiteral(">"),
+                       QStringLiteral("Nächste Seite"));
+    m_last = addButton(QStringLiteral("previewLast"), QStringLiteral(">|"),
+                       QStringLiteral("Letzte Seite"));
     QPushButton *zoomOutButton = addButton(QStringLiteral("previewZoomOut"), QStringLiteral("−"),
-        QStringLiteral("Verkleinern"));
+                                           QStringLiteral("Verkleinern"));
     m_zoomLabel = new QLabel(this);
     m_zoomLabel->setObjectName(QStringLiteral("previewZoomLabel"));
     m_zoomLabel->setAlignment(Qt::AlignCenter);
     m_zoomLabel->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("888 %")));
     QPushButton *zoomInButton = addButton(QStringLiteral("previewZoomIn"), QStringLiteral("+"),
-        QStringLiteral("Vergrößern"));
-    QPushButton *wholePage = addButton(QStringLiteral("previewWholePage"), QStringLiteral("Ganze Seite"),
-        QStringLiteral("Die ganze Seite zeigen"));
-    QPushButton *pageWidth = addButton(QStringLiteral("previewPageWidth"), QStringLiteral("Seitenbreite"),
-        QStringLiteral("Die Seite so breit wie das Fenster zeigen"));
+                                          QStringLiteral("Vergrößern"));
+    QPushButton *wholePage =
+        addButton(QStringLiteral("previewWholePage"), QStringLiteral("Ganze Seite"),
+                  QStringLiteral("Die ganze Seite zeigen"));
+    QPushButton *pageWidth =
+        addButton(QStringLiteral("previewPageWidth"), QStringLiteral("Seitenbreite"),
+                  QStringLiteral("Die Seite so breit wie das Fenster zeigen"));
     m_print = addButton(QStringLiteral("previewPrint"), QStringLiteral("Drucken"),
-        QStringLiteral("Auf dem eingestellten Drucker drucken"));
-    QPushButton *save = addButton(QStringLiteral("previewSave"), QStringLiteral("Speichern unter ..."),
-        QStringLiteral("Als Datei speichern"));
-    QPushButton *close = addButton(QStringLiteral("previewClose"), QStringLiteral("Schließen"), QString());
+                        QStringLiteral("Auf dem eingestellten Drucker drucken"));
+    QPushButton *save =
+        addButton(QStringLiteral("previewSave"), QStringLiteral("Speichern unter ..."),
+                  QStringLiteral("Als Datei speichern"));
+    QPushButton *close =
+        addButton(QStringLiteral("previewClose"), QStringLiteral("Schließen"), QString());
 
     m_first->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
     m_previous->setShortcut(QKeySequence(Qt::Key_PageUp));
@@ -93,13 +100,13 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
     m_print->setEnabled(m_printer != nullptr);
 
     for (QWidget *w : {static_cast<QWidget *>(m_first), static_cast<QWidget *>(m_previous),
-             static_cast<QWidget *>(m_pageLabel), static_cast<QWidget *>(m_next),
-             static_cast<QWidget *>(m_last)})
+                       static_cast<QWidget *>(m_pageLabel), static_cast<QWidget *>(m_next),
+                       static_cast<QWidget *>(m_last)})
         bar->addWidget(w);
     bar->addSpacing(16);
     for (QWidget *w : {static_cast<QWidget *>(zoomOutButton), static_cast<QWidget *>(m_zoomLabel),
-             static_cast<QWidget *>(zoomInButton), static_cast<QWidget *>(wholePage),
-             static_cast<QWidget *>(pageWidth)})
+                       static_cast<QWidget *>(zoomInButton), static_cast<QWidget *>(wholePage),
+                       static_cast<QWidget *>(pageWidth)})
         bar->addWidget(w);
     bar->addStretch();
     bar->addWidget(m_print);
@@ -137,7 +144,7 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
 ReportPreviewDialog::~ReportPreviewDialog() = default;
 
 void ReportPreviewDialog::preview(const Report::ReportDocument &document, QPrinter *printer,
-    QWidget *parent)
+                                  QWidget *parent)
 {
     ReportPreviewDialog dialog(document, printer, parent);
     dialog.exec();
@@ -196,7 +203,8 @@ void ReportPreviewDialog::setZoomMode(ZoomMode mode)
     updatePage();
 }
 
-bool ReportPreviewDialog::saveTo(const QString &fileName, std::optional<Render::ExportFormat> format)
+bool ReportPreviewDialog::saveTo(const QString &fileName,
+                                 std::optional<Render::ExportFormat> format)
 {
     QString target = fileName;
     Render::ExportFormat chosen = format.value_or(Render::ExportFormat::Pdf);
@@ -288,11 +296,11 @@ void ReportPreviewDialog::saveAs()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     saveTo(dialog.selectedFiles().constFirst(),
-        Render::ReportExport::formatForFilter(dialog.selectedNameFilter()));
+           Render::ReportExport::formatForFilter(dialog.selectedNameFilter()));
 }
 
 QPushButton *ReportPreviewDialog::addButton(const QString &objectName, const QString &text,
-    const QString &toolTip)
+                                            const QString &toolTip)
 {
     auto *button = new QPushButton(text, this);
     button->setObjectName(objectName);

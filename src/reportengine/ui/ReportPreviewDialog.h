@@ -30,12 +30,12 @@ public:
     enum class ZoomMode { Factor, WholePage, PageWidth };
 
     ReportPreviewDialog(const Report::ReportDocument &document, QPrinter *printer,
-        QWidget *parent = nullptr);
+                        QWidget *parent = nullptr);
     ~ReportPreviewDialog() override;
 
     // Shows the preview modally; returns when the operator has closed it.
     static void preview(const Report::ReportDocument &document, QPrinter *printer,
-        QWidget *parent = nullptr);
+                        QWidget *parent = nullptr);
 
     // For tests: the next "Speichern unter ..." saves to this name (format by its suffix)
     // instead of asking with a file dialog.

@@ -9,24 +9,25 @@
 
 namespace {
 
-std::atomic<bool> s_progressShown {true};
+std::atomic<bool> s_progressShown{true};
 
 } // namespace
 
 bool ReportPrinting::print(const Report::ReportDocument &document, QPrinter *printer,
-    bool showProgress, QWidget *parent)
+                           bool showProgress, QWidget *parent)
 {
     const Render::ReportRenderer renderer(document);
     return print(renderer, printer, showProgress, parent);
 }
 
-bool ReportPrinting::print(const Report::ReportDocument &document, QPrinter *printer, QWidget *parent)
+bool ReportPrinting::print(const Report::ReportDocument &document, QPrinter *printer,
+                           QWidget *parent)
 {
     return print(document, printer, progressShown(), parent);
 }
 
 bool ReportPrinting::print(const Render::ReportRenderer &renderer, QPrinter *printer,
-    bool showProgress, QWidget *parent)
+                           bool showProgress, QWidget *parent)
 {
     if (!showProgress)
         return renderer.print(printer);

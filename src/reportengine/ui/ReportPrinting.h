@@ -19,12 +19,12 @@ class ReportPrinting
 public:
     // Returns false when the operator cancelled.
     static bool print(const Report::ReportDocument &document, QPrinter *printer, bool showProgress,
-        QWidget *parent = nullptr);
+                      QWidget *parent = nullptr);
     static bool print(const Render::ReportRenderer &renderer, QPrinter *printer, bool showProgress,
-        QWidget *parent = nullptr);
+                      QWidget *parent = nullptr);
     // Uses the switch below.
     static bool print(const Report::ReportDocument &document, QPrinter *printer,
-        QWidget *parent = nullptr);
+                      QWidget *parent = nullptr);
 
     // The engine-wide switch of the progress display; a batch of scorecards turns it off
     // while it prints and on again afterwards. On by default.

@@ -3,15 +3,15 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-QWidget *ResultCellDelegate::createEditor(
-    QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &) const
+QWidget *ResultCellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                                          const QModelIndex &) const
 {
     auto *editor = new QLineEdit(parent);
     editor->setObjectName(QStringLiteral("CellEditor"));
     editor->setFrame(false);
     auto *self = const_cast<ResultCellDelegate *>(this);
-    connect(
-        editor, &QLineEdit::textEdited, self, [self, editor] { Q_EMIT self->commitData(editor); });
+    connect(editor, &QLineEdit::textEdited, self,
+            [self, editor] { Q_EMIT self->commitData(editor); });
     return editor;
 }
 

@@ -5,14 +5,15 @@
 // The in-place editor of a result cell. What is typed reaches the cell at once, as in a
 // plain string grid, so that saving never misses the cell being edited; Enter and Esc
 // belong to the dialog (save and cancel), not to the editor.
-class ResultCellDelegate : public QStyledItemDelegate {
+class ResultCellDelegate : public QStyledItemDelegate
+{
     Q_OBJECT
 
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-        const QModelIndex &index) const override;
+                          const QModelIndex &index) const override;
 
 Q_SIGNALS:
     void enterPressed();

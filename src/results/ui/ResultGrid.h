@@ -6,7 +6,8 @@
 
 // The grid of the result entry dialog: only some columns take the cursor, and the cell
 // under the cursor always has its editor open.
-class ResultGrid : public QTableWidget {
+class ResultGrid : public QTableWidget
+{
     Q_OBJECT
 
 public:

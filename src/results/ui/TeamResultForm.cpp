@@ -66,8 +66,8 @@ TTeamResultForm::TTeamResultForm(Forms &forms, QWidget *parent)
 
     m_totalCaption = new QLabel(QStringLiteral("Total:"), m_groupBox);
     m_totalCaption->setObjectName(QStringLiteral("Label1"));
-    static const char *const totalNames[4] = {
-        "lblTotalPoints", "lblTotalTime", "lblTotalAddPoints", "lblTotalAddTime"};
+    static const char *const totalNames[4] = {"lblTotalPoints", "lblTotalTime", "lblTotalAddPoints",
+                                              "lblTotalAddTime"};
     for (int i = 0; i < 4; ++i) {
         m_totalLabels[i] = new QLabel(QStringLiteral("0.00"), m_groupBox);
         m_totalLabels[i]->setObjectName(QLatin1String(totalNames[i]));
@@ -156,8 +156,8 @@ void TTeamResultForm::BuildGrid()
         for (int column = 0; column < sheet.columnCount(); ++column) {
             auto *item = new QTableWidgetItem(sheet.cell(row, column));
             item->setFlags(sheet.takesCursor(column)
-                    ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
-                    : Qt::ItemIsEnabled);
+                               ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
+                               : Qt::ItemIsEnabled);
             m_grid->setItem(row, column, item);
         }
     }
@@ -172,7 +172,7 @@ void TTeamResultForm::BuildGrid()
     for (int i = 0; i < 4; ++i) {
         if (i < layout.totalLabelLefts.size())
             m_totalLabels[i]->setGeometry(layout.totalLabelLefts.at(i), totalsTop, TotalLabelWidth,
-                m_totalCaption->sizeHint().height());
+                                          m_totalCaption->sizeHint().height());
     }
     ShowAddGameControls(sheet.showsAddGame());
     m_filling = false;

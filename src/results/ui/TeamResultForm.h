@@ -16,7 +16,8 @@ class ResultGrid;
 
 // "Ergebnisse eingeben": points and times per post for one participant of the open event,
 // with the running totals and the two check boxes that the caller applies after OK.
-class TTeamResultForm : public QDialog {
+class TTeamResultForm : public QDialog
+{
     Q_OBJECT
 
 public:
