@@ -14,6 +14,7 @@ public:
 
     void SetLayout(QChar kind); // 'T' team, 'G' group
     QChar mode = QLatin1Char('I'); // 'I' new, 'M' existing
+    // The record to edit; after a save, the number of the record saved.
     int TeamNr = 0;
 
 private:

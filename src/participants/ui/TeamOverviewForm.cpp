@@ -17,3 +17,14 @@ void TTeamOverviewForm::NewTeamItemClick()
 
 void TTeamOverviewForm::NewStrNrBtnClick()
 { }
+
+void TTeamOverviewForm::ClearStrNrBtnClick()
+{ }
+
+bool TTeamOverviewForm::SelectTeams(QStringList &)
+{
+    return false;
+}
+
+void TTeamOverviewForm::EditTeam(int)
+{ }

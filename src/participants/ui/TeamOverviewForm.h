@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 struct Forms;
 
@@ -16,6 +17,14 @@ public:
     void InsertItemClick();
     void NewTeamItemClick();
     void NewStrNrBtnClick();
+    void ClearStrNrBtnClick();
+
+    // The group dialog's member choice: teams only, several rows at once; the chosen
+    // TeamNr values go into selectionList. True when the operator pressed "Übernehmen".
+    bool SelectTeams(QStringList &selectionList);
+    // The group dialog's "Bearbeiten" on a member: the team dialog for that team, as the
+    // overview's own "Bearbeiten" opens it.
+    void EditTeam(int teamNr);
 
 private:
     Forms &m_forms;
