@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -153,12 +154,19 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    // Widths in characters; the operator may resize the columns afterwards, and only
+    // Widths in characters, but never narrower than the heading, which would otherwise be cut
+    // ("Gedruckt" in six characters); the operator may resize the columns afterwards, and only
     // "Name" and "Hund" follow the additional game.
     const int cw = charWidth();
-    for (int column = 0; column < ParticipantModel::ColumnCount; ++column)
+    const QFontMetrics headingMetrics(m_grid->horizontalHeader()->font());
+    for (int column = 0; column < ParticipantModel::ColumnCount; ++column) {
+        const QString heading =
+            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
         m_grid->setColumnWidth(
-            column, ParticipantModel::defaultWidth(ParticipantModel::Column(column)) * cw + 8);
+            column,
+            qMax(ParticipantModel::defaultWidth(ParticipantModel::Column(column)) * cw + 8,
+                 headingMetrics.horizontalAdvance(heading) + 12));
+    }
     m_grid->setColumnWidth(ParticipantModel::Dummy, cw + 2);
     ApplyAutoRankLayout(m_competition.autoRankLayout());
     ApplyAddGameLayout();
