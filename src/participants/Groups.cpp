@@ -75,11 +75,12 @@ void Groups::AddMemberships(int groupNr, const QStringList &selectionList)
     Transaction transaction(db);
     // Only a team joins, and only an existing group: a membership of a group, of a
     // number that has gone, or of no group at all would be invisible and never go away.
-    Statement add(db, QStringList{QStringLiteral("INSERT OR IGNORE INTO TeamsProGruppe (GruppenNr, "
-                                                 "TeamNr)"),
-                                  QStringLiteral("SELECT g.TeamNr, t.TeamNr FROM Team g, Team t"),
-                                  QStringLiteral("WHERE g.TeamNr = :GruppenNr AND g.Typ = 2"),
-                                  QStringLiteral("  AND t.TeamNr = :TeamNr AND t.Typ = 1")});
+    Statement add(db,
+                  QStringList{QStringLiteral("INSERT OR IGNORE INTO TeamsProGruppe (GruppenNr, "
+                                             "TeamNr)"),
+                              QStringLiteral("SELECT g.TeamNr, t.TeamNr FROM Team g, Team t"),
+                              QStringLiteral("WHERE g.TeamNr = :GruppenNr AND g.Typ = 2"),
+                              QStringLiteral("  AND t.TeamNr = :TeamNr AND t.Typ = 1")});
     for (const QString &text : selectionList) {
         bool ok = false;
         const int teamNr = text.toInt(&ok);

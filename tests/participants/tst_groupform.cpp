@@ -95,7 +95,8 @@ struct Program
     // Runs action; every modal dialog it opens besides the group dialog is handed to the
     // next handler of the script, and cancelled when the script has none left (or the
     // handler left it open).
-    void withDialogs(QList<std::function<void(QDialog &)>> script, const std::function<void()> &action)
+    void withDialogs(QList<std::function<void(QDialog &)>> script,
+                     const std::function<void()> &action)
     {
         QTimer timer;
         timer.setInterval(5);
@@ -126,8 +127,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("firstButton");
         QTest::addColumn<bool>("printBox");
         QTest::addColumn<int>("listHeight");
-        QTest::newRow("maintenance") << QChar(QLatin1Char(' ')) << QStringLiteral("Löschen") << false
-                                     << 156;
+        QTest::newRow("maintenance")
+            << QChar(QLatin1Char(' ')) << QStringLiteral("Löschen") << false << 156;
         QTest::newRow("entry") << QChar(QLatin1Char('G')) << QStringLiteral("Einfügen") << true
                                << 136;
     }
@@ -155,6 +156,7 @@ private Q_SLOTS:
         QCOMPARE(print->isVisible(), printBox);
         QCOMPARE(p.list()->height(), listHeight);
         if (printBox) {
+            QVERIFY(print->width() >= print->sizeHint().width());
             QVERIFY(print->geometry().top() >= p.list()->geometry().bottom());
             QVERIFY(print->geometry().bottom() < p.button("NewGroupBtn")->geometry().top());
         }
@@ -163,6 +165,7 @@ private Q_SLOTS:
             QPushButton *b = p.button(name);
             QVERIFY2(b->isVisible() && b->isEnabled(), name);
             QVERIFY2(b->parentWidget()->rect().contains(b->geometry()), name);
+            QVERIFY2(b->width() >= b->sizeHint().width(), name);
         }
         QCOMPARE(p.button("CloseBtn")->text(), QStringLiteral("Schliessen"));
 
@@ -170,12 +173,13 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("Adler"), QStringLiteral("All"),
                               QStringLiteral("Wirbelwinde")}));
         p.selectGroup(p.wirbel);
-        QCOMPARE(p.column(0), (QStringList{QStringLiteral("Arnold Anna mit Asta"),
-                                           QStringLiteral("Berger Ben mit Bello"),
-                                           QStringLiteral("Cramer Cleo mit Cora")}));
-        QCOMPARE(p.column(1), (QStringList{QString::number(p.teams[0]),
-                                           QString::number(p.teams[1]),
-                                           QString::number(p.teams[2])}));
+        QCOMPARE(p.column(0),
+                 (QStringList{QStringLiteral("Arnold Anna mit Asta"),
+                              QStringLiteral("Berger Ben mit Bello"),
+                              QStringLiteral("Cramer Cleo mit Cora")}));
+        QCOMPARE(p.column(1),
+                 (QStringList{QString::number(p.teams[0]), QString::number(p.teams[1]),
+                              QString::number(p.teams[2])}));
         QVERIFY(p.grid()->isColumnHidden(1));
         // A group without members: one empty row, on which the member commands do nothing.
         p.selectGroup(p.adler);

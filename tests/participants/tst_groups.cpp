@@ -1,4 +1,5 @@
 #include "engine/Statement.h"
+#include "participants/Entries.h"
 #include "participants/Groups.h"
 #include "support/TestDatabase.h"
 
@@ -39,8 +40,8 @@ struct Fixture
 
     qint64 memberships(int groupNr)
     {
-        return t.count(
-            QStringLiteral("SELECT count(*) FROM TeamsProGruppe WHERE GruppenNr = %1").arg(groupNr));
+        return t.count(QStringLiteral("SELECT count(*) FROM TeamsProGruppe WHERE GruppenNr = %1")
+                           .arg(groupNr));
     }
     qint64 entries(const QString &where = QStringLiteral("1"))
     {
@@ -112,10 +113,11 @@ private Q_SLOTS:
         f.groups.AddMemberships(group, {QString::number(f.teams[0])});
         // Again, with two more at once, a duplicate, a group, a number that does not exist
         // and a text that is none.
-        f.groups.AddMemberships(group, {QString::number(f.teams[0]), QString::number(f.teams[2]),
-                                        QString::number(f.teams[1]), QString::number(f.teams[2]),
-                                        QString::number(other), QStringLiteral("9999"),
-                                        QStringLiteral("x")});
+        f.groups.AddMemberships(group,
+                                {QString::number(f.teams[0]), QString::number(f.teams[2]),
+                                 QString::number(f.teams[1]), QString::number(f.teams[2]),
+                                 QString::number(other), QStringLiteral("9999"),
+                                 QStringLiteral("x")});
         QCOMPARE(f.groups.MemberNrs(group), (QList<int>{f.teams[0], f.teams[1], f.teams[2]}));
         QCOMPARE(f.memberships(other), 0);
         // A team is no group to add members to.
@@ -238,9 +240,10 @@ private Q_SLOTS:
 
         f.t.ui.answers = {true};
         QVERIFY(!f.groups.DeleteGroup(group));
-        QCOMPARE(f.t.ui.texts(QStringLiteral("information")),
-                 QStringList{QStringLiteral(
-                     "Wirbelwinde wird noch in [Winter] verwendet und kann nicht gelöscht werden.")});
+        QCOMPARE(
+            f.t.ui.texts(QStringLiteral("information")),
+            QStringList{QStringLiteral(
+                "Wirbelwinde wird noch in [Winter] verwendet und kann nicht gelöscht werden.")});
         QVERIFY(f.t.data.ReadTeam(group));
         QCOMPARE(f.memberships(group), 1);
         QCOMPARE(f.entries(), 2);

@@ -4,6 +4,7 @@
 #include "app/Guard.h"
 #include "app/ui/Forms.h"
 #include "app/ui/HelpWindow.h"
+#include "data/DataLibrary.h"
 #include "participants/Groups.h"
 #include "participants/ui/TeamForm.h"
 #include "participants/ui/TeamOverviewForm.h"
@@ -22,8 +23,8 @@ namespace {
 
 constexpr int Margin = 8;
 constexpr int FrameHeight = 226;
-constexpr int GroupFrameWidth = 272;
-constexpr int TeamFrameWidth = 300;
+constexpr int GroupFrameWidth = 320;
+constexpr int TeamFrameWidth = 320;
 constexpr int Inner = 12; // left margin inside a frame
 constexpr int ListTop = 22;
 constexpr int ListHeight = 156; // maintenance mode
@@ -62,8 +63,8 @@ TGroupForm::TGroupForm(Forms &forms, QWidget *parent)
     m_groupList = new QListWidget(m_groupFrame);
     m_groupList->setObjectName(QStringLiteral("GroupList"));
     m_groupList->setGeometry(Inner, ListTop, groupInnerWidth, ListHeight);
-    m_printOnSave = new QCheckBox(QStringLiteral("Bewertungsbogen beim Speichern drucken"),
-                                  m_groupFrame);
+    m_printOnSave =
+        new QCheckBox(QStringLiteral("Bewertungsbogen beim Speichern drucken"), m_groupFrame);
     m_printOnSave->setObjectName(QStringLiteral("PrintOnSave"));
     m_printOnSave->setGeometry(Inner, ListTop + EntryListHeight + 6, groupInnerWidth, RowHeight);
     m_printOnSave->hide();
