@@ -1,4 +1,5 @@
 #include "app/ui/Forms.h"
+#include "app/ui/HelpWindow.h"
 #include "participants/ui/GroupForm.h"
 #include "participants/ui/TeamForm.h"
 #include "support/TestDatabase.h"
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <functional>
@@ -187,6 +189,23 @@ private Q_SLOTS:
         p.button("RemoveMemberBtn")->click();
         p.button("EditMemberBtn")->click();
         QVERIFY(p.t.ui.messages.isEmpty());
+    }
+
+    void f1OpensItsHelpPage()
+    {
+        Program p;
+        HelpWindow::setHelpFolder(qEnvironmentVariable("VELUNDA_SOURCE_DIR")
+                                  + QStringLiteral("/help"));
+        p.show(QLatin1Char(' '));
+        p.form().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&p.form()));
+        QTest::keyClick(p.list(), Qt::Key_F1);
+        HelpWindow *help = HelpWindow::current();
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->findChild<QTextBrowser *>(QStringLiteral("helpBrowser"))->source(),
+                 help->topicUrl(1033));
+        help->close();
+        HelpWindow::setHelpFolder(QString());
     }
 
     void oneGroupViewDisablesTheChangingCommands()
