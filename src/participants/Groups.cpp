@@ -32,6 +32,17 @@ QList<GroupItem> Groups::LoadGroups(int groupNr)
     return groups;
 }
 
+int Groups::SelectedIndex(const QList<GroupItem> &groups, int groupNr, int oldIndex)
+{
+    if (groups.isEmpty())
+        return -1;
+    for (int i = 0; i < groups.size(); ++i) {
+        if (groups.at(i).TeamNr == groupNr)
+            return i;
+    }
+    return oldIndex >= 0 && oldIndex < groups.size() ? oldIndex : 0;
+}
+
 QList<MemberItem> Groups::LoadMembers(int groupNr)
 {
     // A membership whose team has gone is still listed, so that it can be removed.
@@ -62,9 +73,14 @@ void Groups::AddMemberships(int groupNr, const QStringList &selectionList)
 {
     Database &db = m_competition.data().db();
     Transaction transaction(db);
+    // Only a team joins, and only an existing group: a membership of a group, of a
+    // number that has gone, or of no group at all would be invisible and never go away.
     Statement add(db,
-                  QStringLiteral("INSERT OR IGNORE INTO TeamsProGruppe (GruppenNr, TeamNr) "
-                                 "VALUES (:GruppenNr, :TeamNr)"));
+                  QStringList{QStringLiteral("INSERT OR IGNORE INTO TeamsProGruppe (GruppenNr, "
+                                             "TeamNr)"),
+                              QStringLiteral("SELECT g.TeamNr, t.TeamNr FROM Team g, Team t"),
+                              QStringLiteral("WHERE g.TeamNr = :GruppenNr AND g.Typ = 2"),
+                              QStringLiteral("  AND t.TeamNr = :TeamNr AND t.Typ = 1")});
     for (const QString &text : selectionList) {
         bool ok = false;
         const int teamNr = text.toInt(&ok);

@@ -29,6 +29,10 @@ public:
 
     // Every group by name, or only group groupNr when it is not 0.
     QList<GroupItem> LoadGroups(int groupNr = 0);
+    // Where the list's selection goes after it was reloaded: to group groupNr while it is
+    // listed (a group just created, or the one the operator was working on), else to the
+    // same position, else to the first group; -1 for an empty list.
+    static int SelectedIndex(const QList<GroupItem> &groups, int groupNr, int oldIndex);
     // In membership order, which is the order "Einfügen" enters them in.
     QList<MemberItem> LoadMembers(int groupNr);
     QList<int> MemberNrs(int groupNr);
