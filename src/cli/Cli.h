@@ -17,7 +17,6 @@
 class Competition;
 class Database;
 class DataLibrary;
-class Transaction;
 
 // The companion tool's subcommands. Each lives in a file of its own and is listed once in
 // main.cpp; everything a subcommand prints for people is German, errors go to standard error.
@@ -126,7 +125,7 @@ private:
     std::unique_ptr<DataLibrary> m_data;
     HeadlessUserInterface m_ui;
     std::unique_ptr<Competition> m_competition;
-    std::unique_ptr<Transaction> m_undo;
+    bool m_undo = false; // a transaction is open that the end of the session rolls back
     EventRow m_event;
 };
 

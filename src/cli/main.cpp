@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QStringList>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -80,10 +81,20 @@ bool paints(int argc, char *argv[])
     return false;
 }
 
+// Qt's own remarks (a missing runtime directory, font fallbacks) are English notes for
+// developers; standard error is for the command's German messages. VELUNDA_CLI_DEBUG shows them.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (!qEnvironmentVariableIsSet("VELUNDA_CLI_DEBUG"))
+        qInstallMessageHandler(quietMessages);
     std::unique_ptr<QCoreApplication> app;
     if (paints(argc, argv)) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)

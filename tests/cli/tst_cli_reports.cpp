@@ -230,7 +230,9 @@ private Q_SLOTS:
         QCOMPARE(r.status, 0);
         if (file == QLatin1String("liste"))
             path += QStringLiteral(".csv");
-        QVERIFY2(r.out.startsWith("Rangliste geschrieben: " + path.toUtf8()), r.out.constData());
+        QVERIFY2(
+            QString::fromUtf8(r.out).startsWith(QStringLiteral("Rangliste geschrieben: ") + path),
+            r.out.constData());
         QFile written(path);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY2(written.readAll().startsWith(start), qPrintable(path));
