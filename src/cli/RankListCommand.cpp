@@ -162,10 +162,10 @@ Command rankListCommand()
         "                Kopfzeile mit den Spalten des Berichts; Zahlen mit zwei\n"
         "                Dezimalstellen im Zahlenformat der Sprache (LANG).\n"
         "\n"
-        "Bei automatischer Rangliste listet es wie das Programm nur, wer noch auf keiner\n"
-        "gedruckten Liste steht, markiert aber niemanden als gedruckt. Die Datenbank\n"
-        "bleibt unverändert: auch die Rangtabelle wird nach dem Lesen wieder auf den\n"
-        "vorherigen Stand zurückgesetzt.\n");
+        "Bei automatischen Ranglisten stehen wie im Programm nur Teilnehmer auf der\n"
+        "Liste, die noch auf keiner gedruckten Liste stehen; der Befehl markiert aber\n"
+        "niemanden als gedruckt. Die Datenbank bleibt unverändert: auch die Rangtabelle,\n"
+        "die jede Rangliste füllt, ist danach wieder, wie sie war.\n");
     c.paints = true;
     c.run = [](const QStringList &args) {
         const Arguments a(args,
