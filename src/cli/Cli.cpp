@@ -1,9 +1,13 @@
 #include "cli/Cli.h"
 
+#include "app/Competition.h"
+#include "data/DataLibrary.h"
 #include "engine/Database.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <cstdio>
 
 namespace Cli {
 
@@ -95,6 +99,70 @@ void openDatabase(Database &db, const QString &directory)
         throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
                           .arg(QDir::toNativeSeparators(directory)));
     db.open(directory);
+}
+
+void writeOut(const QByteArray &bytes)
+{
+    out().flush();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+bool HeadlessUserInterface::chooseRankList(RankListChoice &choice)
+{
+    return rankListChooser && rankListChooser(choice);
+}
+
+EventSession::EventSession(const QString &directory, int anlassNr)
+    : m_data(std::make_unique<DataLibrary>())
+{
+    if (!QFileInfo(directory).isDir())
+        throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
+                          .arg(QDir::toNativeSeparators(directory)));
+    // The data module would fall back to the program's own database; a command must not.
+    if (!QFileInfo(QDir(directory).filePath(QStringLiteral("Anlass.dat"))).isFile())
+        throw Failure(QStringLiteral("Im Verzeichnis %1 liegt keine Velunda-Datenbank "
+                                     "(Anlass.dat fehlt).")
+                          .arg(QDir::toNativeSeparators(directory)));
+    m_data->OpenDatabase(directory);
+    if (!m_data->databaseOpen())
+        throw Failure(m_data->lastOpenError());
+    const std::optional<EventRow> event = m_data->ReadEvent(anlassNr);
+    if (!event)
+        throw Failure(QStringLiteral("Den Anlass %1 gibt es nicht.").arg(anlassNr));
+    m_event = *event;
+    m_competition = std::make_unique<Competition>(*m_data, m_ui);
+    m_competition->databasePath = directory;
+    // A plain transaction rather than a Transaction: releasing a rolled-back outermost
+    // savepoint commits, and that rewrites the header of every file written to.
+    m_data->db().exec(QStringLiteral("BEGIN"));
+    m_undo = true;
+    try {
+        m_competition->OpenEvent(anlassNr);
+    } catch (...) {
+        // The destructor does not run for a session that was never made.
+        try {
+            m_data->db().exec(QStringLiteral("ROLLBACK"));
+        } catch (...) { }
+        throw;
+    }
+}
+
+EventSession::~EventSession()
+{
+    if (!m_undo)
+        return;
+    try {
+        m_data->db().exec(QStringLiteral("ROLLBACK"));
+    } catch (...) {
+        // A destructor must not throw; closing the connection rolls back all the same.
+    }
+}
+
+void EventSession::throwReportedError() const
+{
+    if (!m_ui.errors.isEmpty())
+        throw Failure(m_ui.errors.first());
 }
 
 } // namespace Cli

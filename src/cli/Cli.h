@@ -1,14 +1,22 @@
 #pragma once
 
+#include "app/UserInterface.h"
+#include "data/Rows.h"
+#include "reportengine/ReportDefinition.h"
+
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
+class Competition;
 class Database;
+class DataLibrary;
 
 // The companion tool's subcommands. Each lives in a file of its own and is listed once in
 // main.cpp; everything a subcommand prints for people is German, errors go to standard error.
@@ -64,12 +72,70 @@ private:
 // Opens the database in directory, exactly that one: no fallback as the program has it.
 void openDatabase(Database &db, const QString &directory);
 
+// Writes bytes to standard output as they are, after what out() holds.
+void writeOut(const QByteArray &bytes);
+
+// The operator's side of the program's own operations when a command runs them: every choice
+// was made on the command line beforehand, so nothing is asked. Questions other than the
+// confirmations the command lists are answered No; reports are kept instead of shown.
+class HeadlessUserInterface : public UserInterface
+{
+public:
+    QStringList confirmations; // answered Yes / OK
+    std::function<bool(RankListChoice &)> rankListChooser; // none: the dialog is cancelled
+    QList<Report::ReportDocument> previews;
+    QList<Report::ReportDocument> printed;
+    QStringList errors;
+
+    void information(const QString &) override { }
+    bool askYesNo(const QString &text) override { return confirmations.contains(text); }
+    bool askOkCancel(const QString &text) override { return confirmations.contains(text); }
+    void showError(const QString &text) override { errors << text; }
+    void setBusy(bool) override { }
+    bool chooseRankList(RankListChoice &choice) override;
+    bool chooseItem(const QString &, const QString &, const QStringList &, int &) override
+    {
+        return false;
+    }
+    void previewReport(const Report::ReportDocument &report) override { previews << report; }
+    void printReport(const Report::ReportDocument &report, bool) override { printed << report; }
+};
+
+// The database in directory with event anlassNr open, as the main window holds it. The
+// program's operations run on it unchanged; whatever they write (opening an event copies start
+// numbers, a rank list run fills the rank table) is undone when the session ends, so that a
+// command reads what the program would show and leaves the files as they were.
+class EventSession
+{
+public:
+    EventSession(const QString &directory, int anlassNr);
+    ~EventSession();
+    EventSession(const EventSession &) = delete;
+    EventSession &operator=(const EventSession &) = delete;
+
+    DataLibrary &data() { return *m_data; }
+    Competition &competition() { return *m_competition; }
+    HeadlessUserInterface &ui() { return m_ui; }
+    const EventRow &event() const { return m_event; }
+
+    // An operation that reports its errors to the operator ended with one: a Failure.
+    void throwReportedError() const;
+
+private:
+    std::unique_ptr<DataLibrary> m_data;
+    HeadlessUserInterface m_ui;
+    std::unique_ptr<Competition> m_competition;
+    bool m_undo = false; // a transaction is open that the end of the session rolls back
+    EventRow m_event;
+};
+
 struct Command
 {
     QString name;
     QString summary; // one line in the overview of velunda-cli --help
     QString usage; // velunda-cli NAME --help
     std::function<int(const QStringList &args)> run; // without --help; returns the exit status
+    bool paints = false; // renders pages and needs fonts: runs in a QGuiApplication
 };
 
 Command initDbCommand();

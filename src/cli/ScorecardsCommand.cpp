@@ -1,20 +1,164 @@
+#include "app/Competition.h"
 #include "cli/Cli.h"
+#include "data/DataLibrary.h"
+#include "reportengine/render/ReportRenderer.h"
+#include "reports/Scorecards.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <memory>
 
 namespace Cli {
+
+namespace {
+
+const QString AllCardsQuestion =
+    QStringLiteral("Wollen Sie die Bewertungsbögen von allen Teams ausdrucken?");
+
+QString cannotWrite(const QString &file, const QString &reason)
+{
+    const QString shown = QDir::toNativeSeparators(file);
+    return reason.isEmpty()
+        ? QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden.").arg(shown)
+        : QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: %2").arg(shown, reason);
+}
+
+QPageLayout pageLayout(const Report::PageSetup &page)
+{
+    const bool landscape = page.orientation() == Report::Orientation::Landscape;
+    const QSizeF portrait =
+        landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
+    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
+                       QPageLayout::Millimeter);
+}
+
+// The cards the program would send to the printer one job after another, as the pages of one
+// file; the file is replaced only when it was written completely. Returns the page count.
+int writeCards(const QList<Report::ReportDocument> &cards, const QString &file)
+{
+    QList<std::shared_ptr<Render::ReportRenderer>> renderers;
+    for (const Report::ReportDocument &card : cards)
+        renderers << std::make_shared<Render::ReportRenderer>(card);
+
+    QSaveFile target(file);
+    if (!target.open(QIODevice::WriteOnly))
+        throw Failure(cannotWrite(file, target.errorString()));
+    int pages = 0;
+    {
+        QPdfWriter writer(&target);
+        writer.setTitle(cards.first().title);
+        writer.setCreator(QStringLiteral("Velunda"));
+        writer.setPageLayout(pageLayout(cards.first().page));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw Failure(cannotWrite(file, QString()));
+        for (const auto &renderer : renderers) {
+            const Report::PageSetup &page = renderer->document().page;
+            for (int p = 0; p < renderer->pageCount(); ++p) {
+                if (pages > 0) {
+                    writer.setPageLayout(pageLayout(page));
+                    if (!writer.newPage())
+                        throw Failure(cannotWrite(file, QString()));
+                }
+                const QRectF full(0, 0, page.width / 25.4 * writer.resolution(),
+                                  page.height / 25.4 * writer.resolution());
+                renderer->paintPage(&painter, p, full);
+                ++pages;
+            }
+        }
+        if (!painter.end())
+            throw Failure(cannotWrite(file, QString()));
+    }
+    if (!target.commit())
+        throw Failure(cannotWrite(file, target.errorString()));
+    return pages;
+}
+
+} // namespace
 
 Command scorecardsCommand()
 {
     Command c;
     c.name = QStringLiteral("scorecards");
-    c.summary = QStringLiteral("schreibt Bewertungsbogen als PDF (noch nicht verfügbar)");
+    c.summary = QStringLiteral("schreibt Bewertungsbögen als PDF");
     c.usage = QStringLiteral(
         "Aufruf: velunda-cli scorecards VERZEICHNIS --event N (--team T | --blank | --all)\n"
         "        -o DATEI.pdf\n"
         "\n"
-        "Noch nicht verfügbar.\n");
-    c.run = [](const QStringList &) {
-        err() << "Der Befehl scorecards ist noch nicht verfügbar.\n";
-        return 2;
+        "Schreibt die Bewertungsbögen des Anlasses N, die das Programm drucken würde, als\n"
+        "Seiten einer PDF-Datei:\n"
+        "\n"
+        "  --team T  den Bogen des gemeldeten Teams oder der Gruppe mit der Nummer T\n"
+        "            (TeamNr), bei einer Gruppe danach je einen für ihre Mitglieder;\n"
+        "  --blank   den leeren Bogen;\n"
+        "  --all     je einen Bogen für alle Teams und Gruppen der Teilnehmerliste, in\n"
+        "            der Reihenfolge der Startnummern (Mitglieder von Gruppen keinen).\n"
+        "\n"
+        "Die Datenbank bleibt unverändert.\n");
+    c.paints = true;
+    c.run = [](const QStringList &args) {
+        const Arguments a(
+            args, {QStringLiteral("--event"), QStringLiteral("--team"), QStringLiteral("-o")},
+            {QStringLiteral("--blank"), QStringLiteral("--all")});
+        a.expectPositional({QStringLiteral("VERZEICHNIS")});
+        if (!a.has(QStringLiteral("--event")))
+            throw UsageError(QStringLiteral("Die Option --event fehlt."));
+        const int anlassNr = a.integer(QStringLiteral("--event"));
+        const int choices = int(a.has(QStringLiteral("--team")))
+            + int(a.has(QStringLiteral("--blank"))) + int(a.has(QStringLiteral("--all")));
+        if (choices != 1)
+            throw UsageError(QStringLiteral("Geben Sie genau eine der Optionen --team, --blank "
+                                            "und --all an."));
+        const int teamNr =
+            a.has(QStringLiteral("--team")) ? a.integer(QStringLiteral("--team")) : 0;
+        if (a.has(QStringLiteral("--team")) && teamNr < 1)
+            throw UsageError(QStringLiteral("Die Teamnummer muss grösser als 0 sein."));
+        QString file = a.value(QStringLiteral("-o"));
+        if (file.isEmpty())
+            throw UsageError(QStringLiteral("Die Option -o DATEI.pdf fehlt."));
+        const QString suffix = QFileInfo(file).suffix();
+        if (suffix.isEmpty())
+            file += QStringLiteral(".pdf");
+        else if (suffix.compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
+            throw UsageError(
+                QStringLiteral("Bewertungsbögen werden nur als PDF geschrieben (-o DATEI.pdf)."));
+
+        QList<Report::ReportDocument> cards;
+        {
+            EventSession session(a.positional.first(), anlassNr);
+            Scorecards &scorecards = session.competition().scorecards();
+            if (a.has(QStringLiteral("--team"))) {
+                if (!session.data().ReadTeam(teamNr))
+                    throw Failure(QStringLiteral("Das Team %1 gibt es nicht.").arg(teamNr));
+                if (!session.data().ReadEntry(anlassNr, teamNr))
+                    throw Failure(QStringLiteral("Das Team %1 ist im Anlass %2 nicht gemeldet.")
+                                      .arg(teamNr)
+                                      .arg(anlassNr));
+                scorecards.OutputScorecards(true, teamNr);
+            } else if (a.has(QStringLiteral("--blank"))) {
+                scorecards.OutputScorecards(true, 0);
+            } else {
+                session.ui().confirmations << AllCardsQuestion;
+                scorecards.PrintAllScorecardsItemClick();
+            }
+            session.throwReportedError();
+            cards = session.ui().printed;
+        }
+        if (cards.isEmpty())
+            throw Failure(QStringLiteral("Im Anlass %1 ist niemand gemeldet: es gibt keine "
+                                         "Bewertungsbögen.")
+                              .arg(anlassNr));
+        const int pages = writeCards(cards, file);
+        out() << "Bewertungsbögen geschrieben: " << QDir::toNativeSeparators(file) << " (" << pages
+              << (pages == 1 ? " Seite" : " Seiten") << ")\n";
+        return 0;
     };
     return c;
 }

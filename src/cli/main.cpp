@@ -2,7 +2,11 @@
 #include "engine/DatabaseError.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
+
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -63,12 +67,46 @@ int run(QStringList args)
     return 2;
 }
 
+// Fonts and page painting need a QGuiApplication; the other commands do without, so that they
+// run where no platform plugin can start.
+bool paints(int argc, char *argv[])
+{
+    if (argc < 2)
+        return false;
+    const QString name = QString::fromLocal8Bit(argv[1]);
+    for (const Cli::Command &c : commands()) {
+        if (c.name == name)
+            return c.paints;
+    }
+    return false;
+}
+
+// Qt's own remarks (a missing runtime directory, font fallbacks) are English notes for
+// developers; standard error is for the command's German messages. VELUNDA_CLI_DEBUG shows them.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    const int status = run(app.arguments().mid(1));
+    if (!qEnvironmentVariableIsSet("VELUNDA_CLI_DEBUG"))
+        qInstallMessageHandler(quietMessages);
+    std::unique_ptr<QCoreApplication> app;
+    if (paints(argc, argv)) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+        // A command-line tool shows no window; it must not need a display to paint pages.
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    const int status = run(QCoreApplication::arguments().mid(1));
     Cli::out().flush();
     Cli::err().flush();
     return status;

@@ -101,12 +101,6 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("import-teams"), QStringLiteral("x"), QStringLiteral("y"),
                            QStringLiteral("--dry-run=1")}
             << 2 << "Die Option --dry-run nimmt keinen Wert.";
-        QTest::newRow("ranklist not yet")
-            << QStringList{QStringLiteral("ranklist"), QStringLiteral("x")} << 2
-            << "noch nicht verfügbar";
-        QTest::newRow("scorecards not yet")
-            << QStringList{QStringLiteral("scorecards"), QStringLiteral("x")} << 2
-            << "noch nicht verfügbar";
     }
 
     void errorsGoToStandardError()
