@@ -1,4 +1,5 @@
 #include "app/ui/Forms.h"
+#include "app/ui/HelpWindow.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/ParticipantModel.h"
 #include "participants/ui/TeamForm.h"
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <functional>
@@ -416,6 +418,25 @@ private Q_SLOTS:
         p.overview().overview().SetAllParticipantsFilter(2);
         p.overview().EditTeam(p.caduff);
         QCOMPARE(shown, p.caduff);
+    }
+
+    void f1OpensTheWindowsHelpTopic()
+    {
+        Program p;
+        HelpWindow::setHelpFolder(qEnvironmentVariable("VELUNDA_SOURCE_DIR")
+                                  + QStringLiteral("/help"));
+        const QList<std::pair<QWidget *, QString>> windows{
+            {&p.teamForm(), QStringLiteral("1004.html")},
+            {&p.overview(), QStringLiteral("1003.html")}};
+        for (const auto &[window, page] : windows) {
+            window->show();
+            QTest::keyClick(window, Qt::Key_F1);
+            QVERIFY(HelpWindow::current());
+            auto *browser = HelpWindow::current()->findChild<QTextBrowser *>();
+            QVERIFY(browser->source().toString().endsWith(page));
+            window->hide();
+        }
+        HelpWindow::setHelpFolder(QString());
     }
 
     void renumberingFromTheMainMenuWithTheOverviewNeverShown()

@@ -21,11 +21,11 @@ namespace {
 constexpr int FrameLeft = 8;
 constexpr int FrameTop = 8;
 constexpr int FrameWidth = 330;
-constexpr int LabelLeft = 20;
-constexpr int LabelWidth = 82;
-constexpr int FieldLeft = 105;
-constexpr int FieldWidth = 215;
-constexpr int ComboWidth = 188;
+constexpr int LabelLeft = 16;
+constexpr int LabelWidth = 90;
+constexpr int FieldLeft = 110;
+constexpr int FieldWidth = 212;
+constexpr int ComboWidth = 185;
 constexpr int SmallButtonWidth = 24;
 constexpr int FieldHeight = 22;
 constexpr int ButtonLeft = FrameLeft + FrameWidth + 10;

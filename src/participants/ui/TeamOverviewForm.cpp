@@ -110,7 +110,11 @@ TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
     const int cw = m_grid->fontMetrics().averageCharWidth();
     int gridWidth = 0;
     for (int column = 0; column < TeamOverviewModel::ColumnCount; ++column) {
-        const int w = TeamOverviewModel::widthInCharacters(column) * cw + 8;
+        // At least as wide as the column title, so that "StartNr" stays readable.
+        const QString title =
+            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int w = qMax(TeamOverviewModel::widthInCharacters(column) * cw + 8,
+                           m_grid->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 12);
         m_grid->setColumnWidth(column, w);
         gridWidth += w;
     }
@@ -421,7 +425,13 @@ void TTeamOverviewForm::DBGrid1DblClick()
     } else if (m_overview.mode == QLatin1Char('I')) {
         const OverviewRow row = *current;
         const bool print = m_printOnSave->isEnabled() && m_printOnSave->isChecked();
-        guarded(*m_forms.ui, [this, &row, print] { m_overview.EnterRow(row, print); });
+        // The event list, when shown, gains the entered row.
+        guarded(*m_forms.ui, [this, &row, print] {
+            changeRows([this, &row, print] {
+                m_overview.EnterRow(row, print);
+                m_overview.Reload();
+            });
+        });
     }
 }
 
