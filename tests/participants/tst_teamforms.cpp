@@ -210,6 +210,13 @@ private Q_SLOTS:
             TTeamForm &f = p.teamForm();
             QCOMPARE(f.windowTitle(), QStringLiteral("Team"));
             printEnabled = Program::child<QCheckBox>(f, "PrintOnSave")->isEnabled();
+            // Incomplete input keeps the dialog open; the blank name now reads "0".
+            Program::child<QPushButton>(f, "SaveBtn")->click();
+            QVERIFY(f.isVisible());
+            QCOMPARE(Program::child<QLineEdit>(f, "Name")->text(), QStringLiteral("0"));
+            QCOMPARE(p.t.ui.texts(QStringLiteral("information")),
+                     QStringList{QStringLiteral("Füllen Sie bitte alle Felder aus.")});
+            Program::child<QLineEdit>(f, "StartNr")->setText(QStringLiteral("3"));
             for (const char *name : {"Neu", "Noch"}) {
                 proposed << Program::child<QLineEdit>(f, "StartNr")->text();
                 p.fillTeam(QLatin1String(name));
