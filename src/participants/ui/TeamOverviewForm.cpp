@@ -330,9 +330,10 @@ bool TTeamOverviewForm::SelectTeams(QStringList &selectionList)
     const int filter = m_overview.allParticipantsFilter();
     m_selectionList = &selectionList;
     m_overview.mode = QLatin1Char('S');
-    bool ok = false;
-    guarded(*m_forms.ui, [this] { m_overview.SetAllParticipantsFilter(1); });
-    ok = exec() == QDialog::Accepted;
+    // Members are teams: the list offers nothing else while they are chosen.
+    guarded(*m_forms.ui,
+            [this] { changeRows([this] { m_overview.SetAllParticipantsFilter(1); }); });
+    const bool ok = exec() == QDialog::Accepted;
     m_selectionList = nullptr;
     m_overview.mode = mode;
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
