@@ -25,6 +25,7 @@ public:
     int kindFilter() const { return m_eventList ? m_eventFilter : m_allFilter; }
     void SetKindFilter(int typ);
     void SetAllParticipantsFilter(int typ); // whichever list is shown
+    int allParticipantsFilter() const { return m_allFilter; }
 
     void Reload();
     const QList<OverviewRow> &rows() const { return m_rows; }
