@@ -2,7 +2,10 @@
 
 #include "engine/Database.h"
 
-Transaction::Transaction(Database &db) : m_db(db)
+#include <sqlite3.h>
+
+Transaction::Transaction(Database &db)
+    : m_db(db), m_outermost(sqlite3_get_autocommit(db.handle()) != 0)
 {
     m_db.exec(QStringLiteral("SAVEPOINT velunda"));
 }
@@ -12,7 +15,10 @@ Transaction::~Transaction()
     if (!m_open)
         return;
     try {
-        m_db.exec(QStringLiteral("ROLLBACK TO velunda; RELEASE velunda"));
+        // Releasing an outermost savepoint after rolling back to it would commit an empty
+        // transaction, which still rewrites the header of every file it wrote to.
+        m_db.exec(m_outermost ? QStringLiteral("ROLLBACK")
+                              : QStringLiteral("ROLLBACK TO velunda; RELEASE velunda"));
     } catch (...) {
         // A destructor must not throw; SQLite has rolled back on its own when this fails.
     }

@@ -17,5 +17,6 @@ public:
 
 private:
     Database &m_db;
+    bool m_outermost;
     bool m_open = true;
 };

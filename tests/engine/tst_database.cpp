@@ -244,6 +244,36 @@ private Q_SLOTS:
         QCOMPARE(s.integer(0), 1);
     }
 
+    // A change undone must not touch the files at all: a tool that only reads relies on
+    // that, and a committed empty transaction would still rewrite each file's header.
+    void rolledBackTransactionLeavesFilesByteIdentical()
+    {
+        m_db.exec(QStringLiteral("INSERT INTO Team (Name) VALUES ('before')"));
+        const auto contents = [this] {
+            QByteArray all;
+            for (const QString &f :
+                 QDir(m_dir.path()).entryList({QStringLiteral("*.dat")}, QDir::Files)) {
+                QFile file(m_dir.filePath(f));
+                all += file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+            }
+            return all;
+        };
+        const QByteArray before = contents();
+        {
+            Transaction t(m_db);
+            m_db.exec(QStringLiteral("UPDATE Team SET Name = 'changed'"));
+            m_db.exec(QStringLiteral("INSERT INTO Kategorie (KatBez) VALUES ('K')"));
+            {
+                Transaction inner(m_db);
+                m_db.exec(QStringLiteral("INSERT INTO Posten (PostenBez) VALUES ('P')"));
+            }
+            Statement kept(m_db, QStringLiteral("SELECT count(*) FROM Kategorie"));
+            QVERIFY(kept.next());
+            QCOMPARE(kept.integer(0), 1); // the inner rollback left the outer change
+        }
+        QCOMPARE(contents(), before);
+    }
+
     void failedOpens_data()
     {
         QTest::addColumn<QString>("damage");
