@@ -172,7 +172,7 @@ private Q_SLOTS:
         f.listed(u"Erst"_s, f.katA, 1, 20, 30, all);
         f.listed(u"Jung"_s, f.katB, 3, 10, 10, all);
         f.listed(u"NurZusatz"_s, f.katA, 5, 1, 1, {true, true, true, false});
-        f.listed(u"Offen"_s, f.katA, 999, 50, 50, all);
+        f.listed(u"Offen"_s, f.katA, 999, 50, 50, {false, false, false, false});
         f.listed(u"Übergangen"_s, f.katA, 0, 40, 40, all); // empty rank
         f.listed(u"Unfertig"_s, f.katB, 2, 30, 30, {false, false, false, false});
         f.rankRow(4711, f.katA, 1, 99, 99); // no entry in the event
@@ -184,6 +184,48 @@ private Q_SLOTS:
             got << full.section(u' ', 0, 0);
         QCOMPARE(got, names);
         QCOMPARE(f.report().currentRow(), 0);
+    }
+
+    // 999 stands for "not finished", yet in a long field finished participants reach it and
+    // go beyond: they stay on the list, the unfinished do not.
+    void ranksFrom999_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("main game")
+            << 0 << QStringList{u"Vor"_s, u"Neunneun"_s, u"Tausend"_s, u"MitgliedFertig"_s};
+        QTest::newRow("additional game")
+            << 1 << QStringList{u"Vor"_s, u"Neunneun"_s, u"Tausend"_s, u"MitgliedFertig"_s};
+        QTest::newRow("combined") << 2
+                                  << QStringList{u"Vor"_s, u"Neunneun"_s, u"Tausend"_s,
+                                                 u"MitgliedFertig"_s};
+    }
+
+    void ranksFrom999()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, names);
+        ListFixture f;
+        const QList<bool> all{true, false, true, false};
+        f.listed(u"Vor"_s, f.katA, 998, 5, 5, all);
+        f.listed(u"Neunneun"_s, f.katA, 999, 4, 4, all);
+        f.listed(u"Offen"_s, f.katA, 999, 9, 9, {false, false, false, false});
+        f.listed(u"Tausend"_s, f.katA, 1000, 3, 3, all);
+        // Members' own entries are stored finished; their groups decide.
+        for (const bool groupFinished : {true, false}) {
+            const int g = f.t.addGroup(groupFinished ? u"G1"_s : u"G2"_s, f.katA);
+            f.t.addEntry(f.event, g, 0, true, 0, groupFinished, groupFinished);
+            const int m = f.t.addTeam(groupFinished ? u"MitgliedFertig"_s : u"MitgliedOffen"_s,
+                                      u"Vorname"_s, f.katA);
+            f.t.addEntry(f.event, m, 0, false, g, true, true);
+            f.rankRow(m, f.katA, groupFinished ? 1001 : 999, 1, 1);
+        }
+        f.t.open(f.event);
+        f.report().PrepareRankList(0, kind, false);
+        QStringList got;
+        for (const QString &full : f.column(u"CalcFullName"_s))
+            got << full.section(u' ', 0, 0);
+        QCOMPARE(got, names);
     }
 
     void rowFields()
