@@ -137,9 +137,12 @@ private Q_SLOTS:
         QTest::newRow("single, Senioren") << false << 0 << 1 << true << seniors << none;
         QTest::newRow("single, all") << false << 0 << 0 << true << all << none;
         QTest::newRow("cancelled") << false << 0 << 0 << false << none << none;
-        // An additional-game list marks the additional game, whichever command made it.
+        // A list marks the game it lists, whichever command made it; only the combined list,
+        // which needs both, follows the command.
         QTest::newRow("menu, additional game") << false << 1 << 0 << true << none << all;
         QTest::newRow("proposal, additional game") << true << 1 << 0 << true << none << all;
+        QTest::newRow("proposal, switched to the main game")
+            << true << 0 << 0 << true << all << none;
         QTest::newRow("menu, combined") << false << 2 << 0 << true << all << none;
         QTest::newRow("proposal, combined") << true << 2 << 0 << true << none << all;
     }
