@@ -164,6 +164,12 @@ void RankListReport::PrepareRankList(int katNr, int kind, bool groupList)
     ArrangeValueColumns();
 
     // Rang 0 is the empty rank of rows the numbering passed over; they are not listed.
+    // 999 marks a participant that has not finished, but in a field of a thousand the
+    // 999th finished one gets that number too, and those behind it higher ones: beyond 998
+    // the participant's own finish (a member's through its group, as the numbering decides
+    // it) tells them apart, so that no finished participant drops off a long list.
+    const QString finished =
+        kind == AddGame ? QStringLiteral("ZusatzAbgeschlossen") : QStringLiteral("Abgeschlossen");
     QStringList lines{
         QStringLiteral("select Rang.Rang, Rang.TeamNr, Teams.StartNr, Rang.KatNr, Rang.Punkte,"),
         QStringLiteral("       Rang.Zeit, Teams.Abgeschlossen, t.Name, t.Vorname, t.Verein,"),
@@ -171,9 +177,13 @@ void RankListReport::PrepareRankList(int katNr, int kind, bool groupList)
         QStringLiteral("from \"Rang\" Rang, \"TeamsProAnlass\" Teams"),
         QStringLiteral("left join Team t on t.TeamNr = Rang.TeamNr"),
         QStringLiteral("left join Kategorie k on k.KatNr = Rang.KatNr"),
+        QStringLiteral("left join \"TeamsProAnlass\" grp on grp.AnlassNr = Teams.AnlassNr"),
+        QStringLiteral("       and Teams.GroupNr <> 0 and grp.TeamNr = Teams.GroupNr"),
         QStringLiteral(" where Rang.TeamNr = Teams.TeamNr and Teams.AnlassNr = ")
             + QString::number(event.AnlassNr),
-        QStringLiteral(" and Rang.Rang < 999 and Rang.Rang > 0")};
+        QStringLiteral(" and Rang.Rang > 0 and (Rang.Rang < 999 or (case when Teams.GroupNr = 0"),
+        QStringLiteral("      then Teams.") + finished + QStringLiteral(" else coalesce(grp.")
+            + finished + QStringLiteral(", 0) end) <> 0)")};
     if (katNr > 0)
         lines << QStringLiteral(" and Rang.KatNr = ") + QString::number(katNr);
     const QString mainGame =

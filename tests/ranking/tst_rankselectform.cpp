@@ -1,0 +1,90 @@
+#include "app/UserInterface.h"
+#include "app/ui/Forms.h"
+#include "ranking/ui/RankSelectForm.h"
+#include "support/ScriptedUserInterface.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+RankListChoice choice(bool addGame, int kind)
+{
+    RankListChoice c;
+    c.categoryItems = {u"Alle (Gemischt)"_s, u"Junioren"_s, u"Senioren"_s};
+    c.categoryNumbers = {0, 2, 1};
+    c.categoryIndex = 0;
+    c.kind = kind;
+    c.kindEnabled = addGame;
+    return c;
+}
+
+} // namespace
+
+class TestRankSelectForm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void showsTheChoice_data()
+    {
+        QTest::addColumn<bool>("addGame");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("additional game proposed") << true << 1;
+        QTest::newRow("no additional game") << false << 0;
+    }
+
+    void showsTheChoice()
+    {
+        QFETCH(bool, addGame);
+        QFETCH(int, kind);
+        ScriptedUserInterface ui;
+        Forms forms;
+        forms.ui = &ui;
+        TRankSelectForm form(forms, nullptr);
+        form.FormShow(choice(addGame, kind));
+        QCOMPARE(form.windowTitle(), u"Rangliste erstellen"_s);
+        auto *combo = form.findChild<QComboBox *>(u"ComboBox1"_s);
+        QVERIFY(combo);
+        QVERIFY(!combo->isEditable());
+        QCOMPARE(combo->count(), 3);
+        QCOMPARE(combo->currentText(), u"Alle (Gemischt)"_s);
+        auto *kinds = form.findChild<QGroupBox *>(u"RadioGroup1"_s);
+        QCOMPARE(kinds->title(), u"Welche Rangliste soll erstellt werden"_s);
+        QCOMPARE(kinds->isEnabled(), addGame);
+        QVERIFY(form.findChild<QRadioButton *>(u"RadioKind%1"_s.arg(kind))->isChecked());
+
+        combo->setCurrentIndex(2);
+        RankListChoice chosen = choice(addGame, kind);
+        form.readChoice(chosen);
+        QCOMPARE(chosen.categoryIndex, 2);
+        QCOMPARE(chosen.kind, kind);
+    }
+
+    void okNeedsACategory()
+    {
+        ScriptedUserInterface ui;
+        Forms forms;
+        forms.ui = &ui;
+        TRankSelectForm form(forms, nullptr);
+        RankListChoice none = choice(true, 0);
+        none.categoryIndex = -1;
+        form.FormShow(none);
+        form.setResult(QDialog::Rejected);
+        form.OKBtnClick();
+        QCOMPARE(ui.texts(u"information"_s),
+                 QStringList{u"Wählen Sie bitt eine Kategorie aus der Liste aus."_s});
+        QCOMPARE(form.result(), int(QDialog::Rejected));
+        form.findChild<QComboBox *>(u"ComboBox1"_s)->setCurrentIndex(1);
+        form.OKBtnClick();
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(ui.messages.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestRankSelectForm)
+#include "tst_rankselectform.moc"
