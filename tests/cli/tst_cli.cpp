@@ -1,31 +1,11 @@
+#include "support/CliProcess.h"
 #include "support/TestDatabase.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 namespace {
-
-struct Run
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(qEnvironmentVariable("VELUNDA_CLI"), args);
-    if (!p.waitForFinished(60000))
-        qFatal("velunda-cli did not finish");
-    Run r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 QString writeFile(const QString &path, const QByteArray &content)
 {
@@ -49,7 +29,7 @@ private Q_SLOTS:
 
     void helpDescribesEveryCommand()
     {
-        const Run overview = cli({QStringLiteral("--help")});
+        const CliRun overview = runCli({QStringLiteral("--help")});
         QCOMPARE(overview.status, 0);
         const QStringList names = {QStringLiteral("init-db"),  QStringLiteral("events"),
                                    QStringLiteral("ranklist"), QStringLiteral("scorecards"),
@@ -57,13 +37,13 @@ private Q_SLOTS:
         for (const QString &name : names) {
             QVERIFY2(overview.out.contains(QStringLiteral("  ") + name + QLatin1Char(' ')),
                      qPrintable(name));
-            const Run help = cli({name, QStringLiteral("--help")});
+            const CliRun help = runCli({name, QStringLiteral("--help")});
             QCOMPARE(help.status, 0);
             QVERIFY2(help.out.startsWith(QStringLiteral("Aufruf: velunda-cli ") + name
                                          + QLatin1Char(' ')),
                      qPrintable(help.out));
         }
-        const Run bare = cli({});
+        const CliRun bare = runCli({});
         QCOMPARE(bare.status, 2);
         QVERIFY(bare.err.startsWith(QStringLiteral("Aufruf:")));
     }
@@ -108,7 +88,7 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, status);
         QFETCH(QString, message);
-        const Run r = cli(args);
+        const CliRun r = runCli(args);
         QCOMPARE(r.status, status);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QCOMPARE(r.out, QString());
@@ -129,7 +109,7 @@ private Q_SLOTS:
         t.addEntry(sommer, g, 2, true);
         t.addEntry(sommer, b, 0, false, g, true);
 
-        const Run r = cli({QStringLiteral("events"), t.databaseDir()});
+        const CliRun r = runCli({QStringLiteral("events"), t.databaseDir()});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.out,
@@ -191,7 +171,7 @@ private Q_SLOTS:
         if (!sql.isEmpty())
             t.db().exec(sql);
 
-        const Run r = cli({QStringLiteral("check"), t.databaseDir()});
+        const CliRun r = runCli({QStringLiteral("check"), t.databaseDir()});
         QVERIFY2(r.out.contains(QStringLiteral("Anlass.dat: in Ordnung\n")), qPrintable(r.out));
         if (report.isEmpty()) {
             QCOMPARE(r.status, 0);
@@ -215,7 +195,7 @@ private Q_SLOTS:
         team.write(QByteArray(100, 'x')); // the file header is gone
         team.close();
 
-        const Run r = cli({QStringLiteral("check"), t.databaseDir()});
+        const CliRun r = runCli({QStringLiteral("check"), t.databaseDir()});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.out.contains(QStringLiteral("Rang.dat: fehlt\n")), qPrintable(r.out));
         QVERIFY2(r.out.contains(QStringLiteral("Team.dat: file is not a database")),
@@ -235,7 +215,7 @@ private Q_SLOTS:
                       "M\xfcller;J\xfcrg;;Bl\xe4ss;Appenzeller;senioren\n"); // Windows-1252
         const QString teams = QStringLiteral("SELECT count(*) FROM Team");
 
-        const Run dry = cli(
+        const CliRun dry = runCli(
             {QStringLiteral("import-teams"), t.databaseDir(), file, QStringLiteral("--dry-run")});
         QCOMPARE(dry.status, 0);
         QCOMPARE(dry.err, QString());
@@ -250,7 +230,7 @@ private Q_SLOTS:
                 .arg(file));
         QCOMPARE(t.count(teams), 1);
 
-        const Run real = cli({QStringLiteral("import-teams"), t.databaseDir(), file});
+        const CliRun real = runCli({QStringLiteral("import-teams"), t.databaseDir(), file});
         QCOMPARE(real.status, 0);
         QVERIFY2(real.out.endsWith(QStringLiteral("1 Teams importiert, 1 übersprungen.\n")),
                  qPrintable(real.out));
@@ -258,8 +238,8 @@ private Q_SLOTS:
                      "SELECT count(*) FROM Team WHERE Name = 'Müller' AND Hund = 'Bläss'")),
                  1);
 
-        // Run again: everything is there already.
-        const Run again = cli({QStringLiteral("import-teams"), t.databaseDir(), file});
+        // CliRun again: everything is there already.
+        const CliRun again = runCli({QStringLiteral("import-teams"), t.databaseDir(), file});
         QCOMPARE(again.status, 0);
         QVERIFY(again.out.endsWith(QStringLiteral("0 Teams importiert, 2 übersprungen.\n")));
         QCOMPARE(t.count(teams), 2);
@@ -298,14 +278,14 @@ private Q_SLOTS:
         TestDatabase t;
         t.addCategory(QStringLiteral("Senioren"));
         const QString file = writeFile(t.programDir() + QStringLiteral("/teams.csv"), content);
-        const Run r = cli({QStringLiteral("import-teams"), t.databaseDir(), file});
+        const CliRun r = runCli({QStringLiteral("import-teams"), t.databaseDir(), file});
         QCOMPARE(r.status, status);
         QCOMPARE(r.err, err);
         QVERIFY2(outEnd.isEmpty() ? r.out.isEmpty() : r.out.endsWith(outEnd), qPrintable(r.out));
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Team")), 0);
 
-        const Run missing =
-            cli({QStringLiteral("import-teams"), t.databaseDir(), file + QStringLiteral(".fehlt")});
+        const CliRun missing = runCli(
+            {QStringLiteral("import-teams"), t.databaseDir(), file + QStringLiteral(".fehlt")});
         QCOMPARE(missing.status, 1);
         QVERIFY(missing.err.startsWith(QStringLiteral("Fehler: Die Datei ")));
     }

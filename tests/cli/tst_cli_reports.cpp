@@ -1,35 +1,15 @@
 #include "ranking/Ranking.h"
 #include "reportengine/render/ReportTableWriter.h"
+#include "support/CliProcess.h"
 #include "support/ReportTestUtil.h"
 #include "support/TestDatabase.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTest>
 
 namespace {
-
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
-
-Run cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(qEnvironmentVariable("VELUNDA_CLI"), args);
-    if (!p.waitForFinished(60000))
-        qFatal("velunda-cli did not finish");
-    Run r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 QByteArray withoutBom(QByteArray bytes)
 {
@@ -165,26 +145,26 @@ private Q_SLOTS:
             katNr = f.senioren;
 
         const auto before = f.files();
-        const Run r = cli({QStringLiteral("ranklist"), f.dir(), QStringLiteral("--event"),
-                           QString::number(f.event), QStringLiteral("--category"), category,
-                           QStringLiteral("--kind"), kindOption});
+        const CliRun r = runCli({QStringLiteral("ranklist"), f.dir(), QStringLiteral("--event"),
+                                 QString::number(f.event), QStringLiteral("--category"), category,
+                                 QStringLiteral("--kind"), kindOption});
         QCOMPARE(r.err, QString());
         QCOMPARE(r.status, 0);
         QCOMPARE(f.files(), before);
 
         const QByteArray expected = f.previewCsv(katNr, kind, groupList);
         QVERIFY(f.rows > 0);
-        QCOMPARE(QString::fromUtf8(r.out), QString::fromUtf8(expected));
+        QCOMPARE(QString::fromUtf8(r.bytes), QString::fromUtf8(expected));
     }
 
     void ranklistCsvAsPublished()
     {
         Fixture f;
-        const Run r = cli({QStringLiteral("ranklist"), f.dir(), QStringLiteral("--event"),
-                           QString::number(f.event), QStringLiteral("--category"),
-                           QString::number(f.senioren)});
+        const CliRun r = runCli({QStringLiteral("ranklist"), f.dir(), QStringLiteral("--event"),
+                                 QString::number(f.event), QStringLiteral("--category"),
+                                 QString::number(f.senioren)});
         QCOMPARE(r.status, 0);
-        const QStringList lines = QString::fromUtf8(r.out).split(QStringLiteral("\r\n"));
+        const QStringList lines = QString::fromUtf8(r.bytes).split(QStringLiteral("\r\n"));
         QCOMPARE(lines.mid(0, 3),
                  QStringList({QStringLiteral("Sommercup"),
                               QStringLiteral("\"Einzel-Rangliste sortiert \"\"Punkte/Zeit (Punkte "
@@ -222,17 +202,17 @@ private Q_SLOTS:
         QFETCH(QByteArray, start);
         Fixture f;
         QString path = f.t.programDir() + QLatin1Char('/') + file;
-        const Run r =
-            cli(QStringList{QStringLiteral("ranklist"), f.dir(), QStringLiteral("--event"),
-                            QString::number(f.event), QStringLiteral("-o"), path}
-                + options);
+        const CliRun r =
+            runCli(QStringList{QStringLiteral("ranklist"), f.dir(), QStringLiteral("--event"),
+                               QString::number(f.event), QStringLiteral("-o"), path}
+                   + options);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.status, 0);
         if (file == QLatin1String("liste"))
             path += QStringLiteral(".csv");
         QVERIFY2(
-            QString::fromUtf8(r.out).startsWith(QStringLiteral("Rangliste geschrieben: ") + path),
-            r.out.constData());
+            QString::fromUtf8(r.bytes).startsWith(QStringLiteral("Rangliste geschrieben: ") + path),
+            r.bytes.constData());
         QFile written(path);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY2(written.readAll().startsWith(start), qPrintable(path));
@@ -262,8 +242,8 @@ private Q_SLOTS:
         choice.replace(QStringLiteral("group"), QString::number(f.group));
         const QString pdf = f.t.programDir() + QStringLiteral("/karten.pdf");
         const auto before = f.files();
-        const Run r = cli({QStringLiteral("scorecards"), f.dir(), QStringLiteral("--event"),
-                           QString::number(f.event), choice, QStringLiteral("-o"), pdf});
+        const CliRun r = runCli({QStringLiteral("scorecards"), f.dir(), QStringLiteral("--event"),
+                                 QString::number(f.event), choice, QStringLiteral("-o"), pdf});
         QCOMPARE(r.err, QString());
         QCOMPARE(r.status, 0);
         QCOMPARE(f.files(), before);
@@ -360,11 +340,11 @@ private Q_SLOTS:
                 arg.replace(0, 3, f.t.programDir());
         }
         const auto before = f.files();
-        const Run r = cli(args);
+        const CliRun r = runCli(args);
         QCOMPARE(r.status, status);
         QVERIFY2(r.err.startsWith(QStringLiteral("Fehler: ")), qPrintable(r.err));
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
-        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.bytes, QByteArray());
         QCOMPARE(f.files(), before);
         QCOMPARE(QDir(f.t.programDir()).entryList(QDir::Files), QStringList());
     }
