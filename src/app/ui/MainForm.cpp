@@ -4,6 +4,7 @@
 #include "app/Guard.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/Forms.h"
+#include "app/ui/GridRows.h"
 #include "app/ui/GuiUserInterface.h"
 #include "app/ui/HelpWindow.h"
 #include "app/ui/OpenCompForm.h"
@@ -516,25 +517,12 @@ int TMainForm::currentRow() const
 
 void TMainForm::setCurrentRow(int row)
 {
-    if (row < 0 || row >= m_model->rowCount()) {
-        m_grid->selectionModel()->clear();
-        return;
-    }
-    const QModelIndex index = m_model->index(row, 0);
-    m_grid->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_grid->scrollTo(index);
+    selectGridRow(m_grid, row);
 }
 
 QList<int> TMainForm::selectedTeamNrs() const
 {
-    QList<int> teamNrs;
-    const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
-    for (const QModelIndex &index : rows) {
-        if (index.row() < m_competition.participants().size())
-            teamNrs << m_competition.participants().at(index.row()).TeamNr;
-    }
-    return teamNrs;
+    return ::selectedTeamNrs(m_grid, m_competition.participants());
 }
 
 void TMainForm::MenuItemClick()

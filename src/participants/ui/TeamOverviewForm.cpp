@@ -3,6 +3,7 @@
 #include "app/Competition.h"
 #include "app/Guard.h"
 #include "app/ui/Forms.h"
+#include "app/ui/GridRows.h"
 #include "app/ui/HelpWindow.h"
 #include "data/DataLibrary.h"
 #include "participants/StartNumbers.h"
@@ -242,28 +243,12 @@ const OverviewRow *TTeamOverviewForm::currentRow() const
 
 void TTeamOverviewForm::setCurrentTeam(int teamNr)
 {
-    int row = m_overview.indexOf(teamNr);
-    if (row < 0)
-        row = 0;
-    if (row >= m_model->rowCount()) {
-        m_grid->selectionModel()->clear();
-        return;
-    }
-    const QModelIndex index = m_model->index(row, 0);
-    m_grid->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_grid->scrollTo(index);
+    selectGridRow(m_grid, qMax(0, m_overview.indexOf(teamNr)));
 }
 
 QList<int> TTeamOverviewForm::selectedTeamNrs() const
 {
-    QList<int> teamNrs;
-    const QList<OverviewRow> &rows = m_overview.rows();
-    for (const QModelIndex &index : m_grid->selectionModel()->selectedRows()) {
-        if (index.row() < rows.size())
-            teamNrs << rows.at(index.row()).TeamNr;
-    }
-    return teamNrs;
+    return ::selectedTeamNrs(m_grid, m_overview.rows());
 }
 
 void TTeamOverviewForm::showListState()
