@@ -83,8 +83,8 @@ private:
 };
 
 // The whole program on a test database: the event "Herbst" with two posts and Dietrich
-// entered under number 5 (Arnold is entered elsewhere under 40); Berger has the standing number 12,
-// Arnold and Cramer none; the group "Wirbelwinde" has Berger as its member.
+// entered under number 5, Arnold entered elsewhere under 40; Berger has the standing
+// number 12, Arnold and Cramer none; the group "Wirbelwinde" has Berger as its member.
 struct Program
 {
     TestDatabase t;
