@@ -147,8 +147,12 @@ void Groups::EnterNewGroup(int groupNr)
 
 void Groups::EnterGroup(int groupNr, bool printOnSave)
 {
-    m_competition.entries().EnterGroup(m_competition.CurrentAnlassNr(), groupNr,
-                                       MemberNrs(groupNr));
+    // Without an open event nothing is entered, and cards of a group that runs nowhere
+    // would only mislead the judges.
+    const int anlassNr = m_competition.CurrentAnlassNr();
+    if (!m_competition.data().ReadEvent(anlassNr))
+        return;
+    m_competition.entries().EnterGroup(anlassNr, groupNr, MemberNrs(groupNr));
     if (printOnSave)
         m_competition.scorecards().OutputScorecards(true, groupNr);
 }

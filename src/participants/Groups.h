@@ -47,7 +47,8 @@ public:
 
     // A group just created goes into the open event at once, still without members.
     void EnterNewGroup(int groupNr);
-    // "Einfügen": the group and each member not entered yet, then its scorecards.
+    // "Einfügen": the group and each member not entered yet, then its scorecards; nothing
+    // at all without an open event.
     void EnterGroup(int groupNr, bool printOnSave);
 
 private:

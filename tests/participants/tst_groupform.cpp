@@ -273,6 +273,29 @@ private Q_SLOTS:
         QCOMPARE(p.column(0), QStringList{QString()});
     }
 
+    // A membership can outlive its team only through outside changes to the files; it is
+    // listed so that it can be removed, but there is nothing to edit.
+    void memberWhoseTeamHasGoneIsOnlyRemoved()
+    {
+        Program p;
+        p.t.db().exec(QStringLiteral("DELETE FROM Team WHERE TeamNr = ")
+                      + QString::number(p.teams[2]));
+        p.show(QLatin1Char(' '));
+        p.selectGroup(p.wirbel);
+        QCOMPARE(p.column(1).last(), QString::number(p.teams[2]));
+        p.grid()->setCurrentCell(2, 0);
+        int dialogs = 0;
+        p.withDialogs({[&](QDialog &) {
+                          ++dialogs;
+                      }},
+                      [&] { p.button("EditMemberBtn")->click(); });
+        QCOMPARE(dialogs, 0);
+        p.t.ui.answers = {true};
+        p.button("RemoveMemberBtn")->click();
+        QCOMPARE(p.column(1),
+                 (QStringList{QString::number(p.teams[0]), QString::number(p.teams[1])}));
+    }
+
     void twoGroupsOfOneNameAreTold()
     {
         Program p;

@@ -272,6 +272,13 @@ void TGroupForm::EditMemberBtnClick()
     const int teamNr = currentMember();
     if (teamNr <= 0)
         return;
+    // A membership whose team has gone would open a blank record, and saving it would
+    // make a new team that belongs to no group.
+    bool exists = false;
+    guarded(*m_forms.ui,
+            [&] { exists = m_forms.competition->data().ReadTeam(teamNr).has_value(); });
+    if (!exists)
+        return;
     const int row = m_memberGrid->currentRow();
     m_forms.TeamOverviewForm->EditTeam(teamNr);
     // The member's name or dog may have changed.
