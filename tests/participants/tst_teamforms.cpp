@@ -3,6 +3,7 @@
 #include "app/ui/MainForm.h"
 #include "app/ui/ParticipantModel.h"
 #include "participants/ui/TeamForm.h"
+#include "participants/ui/TeamImportDialog.h"
 #include "participants/ui/TeamOverviewForm.h"
 #include "support/TestDatabase.h"
 
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -425,6 +427,32 @@ private Q_SLOTS:
         p.overview().overview().SetAllParticipantsFilter(2);
         p.overview().EditTeam(p.caduff);
         QCOMPARE(shown, p.caduff);
+    }
+
+    void importEntryAddsTheFilesTeamsToTheList()
+    {
+        Program p;
+        const QString path = p.t.programDir() + QStringLiteral("/anmeldungen.csv");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Name;Vorname;Verein;Hund;Rasse;Kategorie\n"
+                   "Dietrich;Dora;;Dino;Dackel;Junioren\n");
+        file.close();
+        TTeamOverviewForm &o = p.overview();
+        const auto listed = [&o] {
+            QStringList names;
+            for (const OverviewRow &row : o.overview().rows())
+                names << row.Name;
+            return names;
+        };
+        o.overview().Reload();
+        QVERIFY(!listed().contains(QStringLiteral("Dietrich")));
+
+        TeamImportDialog::setNextFileName(path);
+        onNextModal([](QWidget *modal) { Program::child<QPushButton>(*modal, "OKBtn")->click(); });
+        o.action(QStringLiteral("ImportItem"))->trigger();
+        QVERIFY(listed().contains(QStringLiteral("Dietrich")));
+        QCOMPARE(p.t.count(QStringLiteral("SELECT count(*) FROM Team WHERE Name = 'Dietrich'")), 1);
     }
 
     void f1OpensTheWindowsHelpTopic()
