@@ -120,6 +120,22 @@ bool EventEditor::validate(const EventInput &input, int &teamCount)
             QStringLiteral("Ein Name darf höchstens %1 Zeichen lang sein.").arg(NameLength));
         return false;
     }
+    // Without a direction the rank order has no sort key for that quantity, and the rank
+    // lists would come out in the order the participants were entered.
+    const auto chosen = [](int code) {
+        return code == 1 || code == 2;
+    };
+    const bool pointsMissing = pointsSortEnabled(input.Rangberechnung) && !chosen(input.PunkteSort);
+    const bool timeMissing = timeSortEnabled(input.Rangberechnung) && !chosen(input.ZeitSort);
+    if (pointsMissing || timeMissing) {
+        const QString which = pointsMissing && timeMissing ? QStringLiteral("Punkte und der Zeit")
+            : pointsMissing                                ? QStringLiteral("Punkte")
+                                                           : QStringLiteral("Zeit");
+        ui.information(QStringLiteral("Wählen Sie bitte, ob die %1 absteigend oder aufsteigend "
+                                      "sortiert werden.")
+                           .arg(which));
+        return false;
+    }
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -265,6 +266,7 @@ private Q_SLOTS:
             dialog->findChild<QLineEdit *>(QStringLiteral("AnlassBez"))
                 ->setText(QStringLiteral("Neu"));
             dialog->findChild<QComboBox *>(QStringLiteral("Rangberechnung"))->setCurrentIndex(1);
+            dialog->findChild<QRadioButton *>(QStringLiteral("ZeitSortUp"))->setChecked(true);
             dialog->findChild<QCheckBox *>(QStringLiteral("Zusatzspiel"))->setChecked(true);
             dialog->findChild<QCheckBox *>(QStringLiteral("ClearStartNumbers"))->setChecked(false);
             dialog->findChild<QPushButton *>(QStringLiteral("SaveBtn"))->click();

@@ -99,6 +99,45 @@ private Q_SLOTS:
                      teams.toInt());
     }
 
+    void sortDirectionsTheMethodUsesMustBeChosen_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<int>("punkteSort");
+        QTest::addColumn<int>("zeitSort");
+        QTest::addColumn<QString>("missing"); // empty: saved
+
+        QTest::newRow("both chosen") << "Punkte/Zeit" << 1 << 2 << "";
+        QTest::newRow("none chosen") << "Zeit/Punkte" << 0 << 0 << "Punkte und der Zeit";
+        QTest::newRow("points missing") << "Punkte/Zeit" << 0 << 2 << "Punkte";
+        QTest::newRow("time missing") << "Punkte/Zeit" << 1 << 0 << "Zeit";
+        QTest::newRow("by time, points unused") << "Nach Zeit" << 0 << 1 << "";
+        QTest::newRow("by points, time unused") << "Nach Punkten" << 2 << 0 << "";
+        QTest::newRow("by points, none") << "Nach Punkten" << 0 << 0 << "Punkte";
+    }
+
+    void sortDirectionsTheMethodUsesMustBeChosen()
+    {
+        QFETCH(QString, method);
+        QFETCH(int, punkteSort);
+        QFETCH(int, zeitSort);
+        QFETCH(QString, missing);
+        TestDatabase t;
+        EventEditor editor(*t.competition);
+        editor.FormShow();
+        EventInput in = valid();
+        in.Rangberechnung = method;
+        in.PunkteSort = punkteSort;
+        in.ZeitSort = zeitSort;
+        QCOMPARE(editor.SaveBtnClick(in), missing.isEmpty());
+        QCOMPARE(t.ui.texts(),
+                 missing.isEmpty()
+                     ? QStringList()
+                     : QStringList{QStringLiteral("Wählen Sie bitte, ob die %1 absteigend oder "
+                                                  "aufsteigend sortiert werden.")
+                                       .arg(missing)});
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Anlass")), missing.isEmpty() ? 1 : 0);
+    }
+
     void sortEnabling_data()
     {
         QTest::addColumn<QString>("method");
