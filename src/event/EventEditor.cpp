@@ -128,12 +128,14 @@ bool EventEditor::validate(const EventInput &input, int &teamCount)
     const bool pointsMissing = pointsSortEnabled(input.Rangberechnung) && !chosen(input.PunkteSort);
     const bool timeMissing = timeSortEnabled(input.Rangberechnung) && !chosen(input.ZeitSort);
     if (pointsMissing || timeMissing) {
-        const QString which = pointsMissing && timeMissing ? QStringLiteral("Punkte und der Zeit")
-            : pointsMissing                                ? QStringLiteral("Punkte")
-                                                           : QStringLiteral("Zeit");
-        ui.information(QStringLiteral("Wählen Sie bitte, ob die %1 absteigend oder aufsteigend "
-                                      "sortiert werden.")
-                           .arg(which));
+        const QString points = QStringLiteral("\"Punktesortierung\"");
+        const QString time = QStringLiteral("\"Zeitsortierung\"");
+        const QString where = pointsMissing && timeMissing ? points + QStringLiteral(" und ") + time
+            : pointsMissing                                ? points
+                                                           : time;
+        ui.information(
+            QStringLiteral("Wählen Sie bitte bei %1 \"Absteigend\" oder \"Aufsteigend\".")
+                .arg(where));
         return false;
     }
     return true;

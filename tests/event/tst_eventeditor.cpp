@@ -107,12 +107,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("missing"); // empty: saved
 
         QTest::newRow("both chosen") << "Punkte/Zeit" << 1 << 2 << "";
-        QTest::newRow("none chosen") << "Zeit/Punkte" << 0 << 0 << "Punkte und der Zeit";
-        QTest::newRow("points missing") << "Punkte/Zeit" << 0 << 2 << "Punkte";
-        QTest::newRow("time missing") << "Punkte/Zeit" << 1 << 0 << "Zeit";
+        QTest::newRow("none chosen")
+            << "Zeit/Punkte" << 0 << 0 << "\"Punktesortierung\" und \"Zeitsortierung\"";
+        QTest::newRow("points missing") << "Punkte/Zeit" << 0 << 2 << "\"Punktesortierung\"";
+        QTest::newRow("time missing") << "Punkte/Zeit" << 1 << 0 << "\"Zeitsortierung\"";
         QTest::newRow("by time, points unused") << "Nach Zeit" << 0 << 1 << "";
         QTest::newRow("by points, time unused") << "Nach Punkten" << 2 << 0 << "";
-        QTest::newRow("by points, none") << "Nach Punkten" << 0 << 0 << "Punkte";
+        QTest::newRow("by points, none") << "Nach Punkten" << 0 << 0 << "\"Punktesortierung\"";
     }
 
     void sortDirectionsTheMethodUsesMustBeChosen()
@@ -132,8 +133,8 @@ private Q_SLOTS:
         QCOMPARE(t.ui.texts(),
                  missing.isEmpty()
                      ? QStringList()
-                     : QStringList{QStringLiteral("Wählen Sie bitte, ob die %1 absteigend oder "
-                                                  "aufsteigend sortiert werden.")
+                     : QStringList{QStringLiteral("Wählen Sie bitte bei %1 \"Absteigend\" oder "
+                                                  "\"Aufsteigend\".")
                                        .arg(missing)});
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Anlass")), missing.isEmpty() ? 1 : 0);
     }
