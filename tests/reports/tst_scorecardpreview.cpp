@@ -4,6 +4,7 @@
 #include "support/TestDatabase.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -38,7 +39,7 @@ private Q_SLOTS:
         t.competition->scorecards().OutputScorecards(false, 0);
         QCOMPARE(t.ui.previews.size(), 1);
 
-        ReportPreviewDialog dialog(t.ui.previews.first(), nullptr);
+        ReportPreviewDialog dialog(t.ui.previews.first(), nullptr, t.ui);
         QCOMPARE(dialog.pageCount(), 2);
         QTemporaryDir dir;
         ReportPreviewDialog::setNextSaveFileName(dir.filePath(fileName));
@@ -62,6 +63,24 @@ private Q_SLOTS:
                   QStringLiteral("Visum"), QStringLiteral("Posten 20")})
                 QVERIFY2(strings.contains(text), qPrintable(text));
         }
+    }
+
+    // The preview stays open and the operator is told why; nothing is left behind.
+    void failedSaveIsReportedThroughTheInterface()
+    {
+        TestDatabase t;
+        t.open(t.addEvent(QStringLiteral("Sommerplausch")));
+        t.competition->scorecards().OutputScorecards(false, 0);
+        QCOMPARE(t.ui.previews.size(), 1);
+        ReportPreviewDialog dialog(t.ui.previews.first(), nullptr, t.ui);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("fehlt/bogen.pdf"));
+        ReportPreviewDialog::setNextSaveFileName(target);
+        dialog.findChild<QPushButton *>(QStringLiteral("previewSave"))->click();
+        QCOMPARE(t.ui.texts().size(), 1);
+        QVERIFY2(t.ui.texts().first().contains(QStringLiteral("bogen.pdf")),
+                 qPrintable(t.ui.texts().first()));
+        QVERIFY(!QFile::exists(target));
     }
 };
 

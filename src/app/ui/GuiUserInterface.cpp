@@ -89,7 +89,7 @@ bool GuiUserInterface::chooseItem(const QString &title, const QString &label,
 
 void GuiUserInterface::previewReport(const Report::ReportDocument &report)
 {
-    ReportPreviewDialog::preview(report, &m_forms.printer(), m_parent);
+    ReportPreviewDialog::preview(report, &m_forms.printer(), *this, m_parent);
 }
 
 void GuiUserInterface::printReport(const Report::ReportDocument &report, bool showProgress)

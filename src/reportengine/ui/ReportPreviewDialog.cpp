@@ -1,5 +1,6 @@
 #include "reportengine/ui/ReportPreviewDialog.h"
 
+#include "app/UserInterface.h"
 #include "reportengine/render/ExportError.h"
 #include "reportengine/render/PrintError.h"
 #include "reportengine/render/ReportRenderer.h"
@@ -8,12 +9,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -44,9 +46,9 @@ QString suggestedFileName(const QString &title)
 } // namespace
 
 ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document, QPrinter *printer,
-                                         QWidget *parent)
+                                         UserInterface &ui, QWidget *parent)
     : QDialog(parent), m_renderer(std::make_unique<Render::ReportRenderer>(document)),
-      m_printer(printer)
+      m_printer(printer), m_ui(ui)
 {
     setObjectName(QStringLiteral("reportPreview"));
     setWindowTitle(document.title.isEmpty() ? QStringLiteral("Vorschau") : document.title);
@@ -137,16 +139,20 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
     connect(save, &QPushButton::clicked, this, &ReportPreviewDialog::saveAs);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
-    resize(900, 1000);
+    // As tall as an A4 page wants, but never beyond the screen.
+    QSize size(900, 1000);
+    if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(40, 60));
+    resize(size);
     updatePage();
 }
 
 ReportPreviewDialog::~ReportPreviewDialog() = default;
 
 void ReportPreviewDialog::preview(const Report::ReportDocument &document, QPrinter *printer,
-                                  QWidget *parent)
+                                  UserInterface &ui, QWidget *parent)
 {
-    ReportPreviewDialog dialog(document, printer, parent);
+    ReportPreviewDialog dialog(document, printer, ui, parent);
     dialog.exec();
 }
 
@@ -217,7 +223,7 @@ bool ReportPreviewDialog::saveTo(const QString &fileName,
     try {
         Render::ReportExport::exportDocument(*m_renderer, target, chosen);
     } catch (const Render::ExportError &error) {
-        QMessageBox::warning(this, windowTitle(), error.message());
+        m_ui.information(error.message());
         return false;
     }
     m_lastSaveDir = QFileInfo(target).absolutePath();
@@ -231,7 +237,7 @@ bool ReportPreviewDialog::printReport()
     try {
         return ReportPrinting::print(*m_renderer, m_printer, ReportPrinting::progressShown(), this);
     } catch (const Render::PrintError &error) {
-        QMessageBox::warning(this, windowTitle(), error.message());
+        m_ui.information(error.message());
     }
     return false;
 }

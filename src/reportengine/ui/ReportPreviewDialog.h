@@ -22,6 +22,8 @@ class ReportRenderer;
 
 // The print preview: the rendered pages one at a time with navigation and zoom, printing on
 // the application's printer and saving in every export format.
+class UserInterface;
+
 class ReportPreviewDialog : public QDialog
 {
     Q_OBJECT
@@ -29,13 +31,14 @@ class ReportPreviewDialog : public QDialog
 public:
     enum class ZoomMode { Factor, WholePage, PageWidth };
 
+    // A save or print that fails is reported through ui.
     ReportPreviewDialog(const Report::ReportDocument &document, QPrinter *printer,
-                        QWidget *parent = nullptr);
+                        UserInterface &ui, QWidget *parent = nullptr);
     ~ReportPreviewDialog() override;
 
     // Shows the preview modally; returns when the operator has closed it.
     static void preview(const Report::ReportDocument &document, QPrinter *printer,
-                        QWidget *parent = nullptr);
+                        UserInterface &ui, QWidget *parent = nullptr);
 
     // For tests: the next "Speichern unter ..." saves to this name (format by its suffix)
     // instead of asking with a file dialog.
@@ -76,6 +79,7 @@ private:
 
     std::unique_ptr<Render::ReportRenderer> m_renderer;
     QPrinter *m_printer;
+    UserInterface &m_ui;
     int m_page = 0;
     ZoomMode m_zoomMode = ZoomMode::PageWidth;
     double m_zoom = 1.0;
