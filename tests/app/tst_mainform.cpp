@@ -5,6 +5,7 @@
 #include "app/ui/ParticipantModel.h"
 #include "data/DataLibrary.h"
 #include "event/ui/NewCompForm.h"
+#include "support/ModalDialogs.h"
 #include "support/TestDatabase.h"
 
 #include <QAction>
@@ -38,23 +39,6 @@ struct Window
     TMainForm *main() const { return forms.MainForm; }
     ParticipantGrid *grid() const { return forms.MainForm->grid(); }
 };
-
-// Runs action on the next modal dialog once it is shown; a dialog that should not have
-// appeared is closed, so that a failing test never hangs.
-void onNextModal(const std::function<void(QWidget *)> &action)
-{
-    auto *timer = new QTimer;
-    QWidget *before = QApplication::activeModalWidget();
-    QObject::connect(timer, &QTimer::timeout, [timer, before, action] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal == before)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(modal);
-    });
-    timer->start(10);
-}
 
 QList<int> selectedRows(QTableView *grid)
 {

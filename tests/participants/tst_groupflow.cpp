@@ -4,6 +4,7 @@
 #include "participants/ui/GroupForm.h"
 #include "participants/ui/TeamForm.h"
 #include "participants/ui/TeamOverviewForm.h"
+#include "support/ModalDialogs.h"
 #include "support/TestDatabase.h"
 
 #include <QAction>
@@ -124,19 +125,11 @@ struct Program
     TTeamForm &teamForm() { return *forms.TeamForm; }
     TTeamOverviewForm &overview() { return *forms.TeamOverviewForm; }
 
-    template<typename T>
-    static T *child(QWidget &w, const char *name)
-    {
-        T *c = w.findChild<T *>(QLatin1String(name));
-        if (!c)
-            qFatal("no child %s", name);
-        return c;
-    }
-    QPushButton *button(QWidget &w, const char *name) { return child<QPushButton>(w, name); }
+    QPushButton *button(QWidget &w, const char *name) { return childOf<QPushButton>(w, name); }
     void menu(const char *name) { main().action(QLatin1String(name))->trigger(); }
 
-    QListWidget *groupList() { return child<QListWidget>(groups(), "GroupList"); }
-    QTableWidget *memberGrid() { return child<QTableWidget>(groups(), "MemberGrid"); }
+    QListWidget *groupList() { return childOf<QListWidget>(groups(), "GroupList"); }
+    QTableWidget *memberGrid() { return childOf<QTableWidget>(groups(), "MemberGrid"); }
     QStringList groupNames()
     {
         QStringList names;
@@ -215,11 +208,11 @@ private Q_SLOTS:
              [&] {
                  TTeamForm &f = p.teamForm();
                  QCOMPARE(f.windowTitle(), QStringLiteral("Gruppe"));
-                 QVERIFY(!Program::child<QLineEdit>(f, "Vorname")->isVisible());
-                 QVERIFY(!Program::child<QLineEdit>(f, "Hund")->isVisible());
-                 QCOMPARE(Program::child<QLineEdit>(f, "StartNr")->text(), QStringLiteral("6"));
-                 QTest::keyClicks(Program::child<QLineEdit>(f, "Name"), QStringLiteral("Zwerge"));
-                 auto *category = Program::child<QComboBox>(f, "KatNr");
+                 QVERIFY(!childOf<QLineEdit>(f, "Vorname")->isVisible());
+                 QVERIFY(!childOf<QLineEdit>(f, "Hund")->isVisible());
+                 QCOMPARE(childOf<QLineEdit>(f, "StartNr")->text(), QStringLiteral("6"));
+                 QTest::keyClicks(childOf<QLineEdit>(f, "Name"), QStringLiteral("Zwerge"));
+                 auto *category = childOf<QComboBox>(f, "KatNr");
                  category->setCurrentIndex(category->findData(p.junioren));
                  p.button(f, "SaveBtn")->click();
              }},
@@ -349,7 +342,7 @@ private Q_SLOTS:
              [&] {
                  TTeamOverviewForm &o = p.overview();
                  QCOMPARE(p.listedTypes(), (QList<int>{1, 2}));
-                 QVERIFY(Program::child<QRadioButton>(o, "KindAlles")->isChecked());
+                 QVERIFY(childOf<QRadioButton>(o, "KindAlles")->isChecked());
                  QCOMPARE(o.grid()->selectionMode(), QAbstractItemView::SingleSelection);
                  QCOMPARE(p.button(o, "DeleteBtn")->text(), QStringLiteral("Team löschen"));
                  p.clickRow(p.arnold);
@@ -382,9 +375,9 @@ private Q_SLOTS:
              [&] {
                  TTeamForm &f = p.teamForm();
                  QCOMPARE(f.windowTitle(), QStringLiteral("Team"));
-                 QVERIFY(Program::child<QLineEdit>(f, "Vorname")->isVisible());
-                 QCOMPARE(Program::child<QLineEdit>(f, "Name")->text(), QStringLiteral("Berger"));
-                 QLineEdit *dog = Program::child<QLineEdit>(f, "Hund");
+                 QVERIFY(childOf<QLineEdit>(f, "Vorname")->isVisible());
+                 QCOMPARE(childOf<QLineEdit>(f, "Name")->text(), QStringLiteral("Berger"));
+                 QLineEdit *dog = childOf<QLineEdit>(f, "Hund");
                  dog->clear();
                  QTest::keyClicks(dog, QStringLiteral("Bruno"));
                  p.button(f, "SaveBtn")->click();
@@ -404,8 +397,8 @@ private Q_SLOTS:
             {&p.teamForm(),
              [&] {
                  TTeamForm &f = p.teamForm();
-                 QCOMPARE(Program::child<QLineEdit>(f, "Name")->text(), QStringLiteral("Arnold"));
-                 Program::child<QLineEdit>(f, "Hund")->setText(QStringLiteral("Wolf"));
+                 QCOMPARE(childOf<QLineEdit>(f, "Name")->text(), QStringLiteral("Arnold"));
+                 childOf<QLineEdit>(f, "Hund")->setText(QStringLiteral("Wolf"));
                  p.button(f, "CloseBtn")->click();
              }},
             {&p.groups(),
@@ -463,7 +456,7 @@ private Q_SLOTS:
             {&p.groups(),
              [&] {
                  p.selectGroup(p.wirbel);
-                 Program::child<QCheckBox>(p.groups(), "PrintOnSave")->setChecked(true);
+                 childOf<QCheckBox>(p.groups(), "PrintOnSave")->setChecked(true);
                  p.button(p.groups(), "DeleteGroupBtn")->click();
                  p.button(p.groups(), "CloseBtn")->click();
              }},

@@ -5,6 +5,7 @@
 #include "participants/ui/TeamForm.h"
 #include "participants/ui/TeamImportDialog.h"
 #include "participants/ui/TeamOverviewForm.h"
+#include "support/ModalDialogs.h"
 #include "support/TestDatabase.h"
 
 #include <QAbstractItemModelTester>
@@ -58,44 +59,16 @@ struct Program
     TTeamForm &teamForm() { return *forms.TeamForm; }
     TTeamOverviewForm &overview() { return *forms.TeamOverviewForm; }
 
-    template<typename T>
-    static T *child(QWidget &w, const char *name)
-    {
-        T *c = w.findChild<T *>(QLatin1String(name));
-        if (!c)
-            qFatal("no child %s", name);
-        return c;
-    }
-
     void fillTeam(const QString &name)
     {
         TTeamForm &f = teamForm();
-        child<QLineEdit>(f, "Name")->setText(name);
-        child<QLineEdit>(f, "Vorname")->setText(QStringLiteral("Vera"));
-        child<QLineEdit>(f, "Hund")->setText(QStringLiteral("Bello"));
-        child<QComboBox>(f, "Rasse")->setEditText(QStringLiteral("Pudel"));
-        child<QComboBox>(f, "KatNr")->setCurrentIndex(0);
+        childOf<QLineEdit>(f, "Name")->setText(name);
+        childOf<QLineEdit>(f, "Vorname")->setText(QStringLiteral("Vera"));
+        childOf<QLineEdit>(f, "Hund")->setText(QStringLiteral("Bello"));
+        childOf<QComboBox>(f, "Rasse")->setEditText(QStringLiteral("Pudel"));
+        childOf<QComboBox>(f, "KatNr")->setCurrentIndex(0);
     }
 };
-
-// Runs action on the next modal dialog once it is shown; a dialog still open afterwards is
-// closed, so that a failing test never hangs.
-void onNextModal(const std::function<void(QWidget *)> &action)
-{
-    auto *timer = new QTimer;
-    QWidget *before = QApplication::activeModalWidget();
-    QObject::connect(timer, &QTimer::timeout, [timer, before, action] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal == before)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(modal);
-        if (QApplication::activeModalWidget() == modal)
-            static_cast<QDialog *>(modal)->reject();
-    });
-    timer->start(10);
-}
 
 int topIn(QWidget &form, QWidget *w)
 {
@@ -144,29 +117,28 @@ private Q_SLOTS:
         QCOMPARE(f.windowTitle(), caption);
         QCOMPARE(f.height(), height);
         QCOMPARE(f.minimumSize(), f.maximumSize());
-        auto *box = Program::child<QGroupBox>(f, "GroupBox1");
+        auto *box = childOf<QGroupBox>(f, "GroupBox1");
         QCOMPARE(box->title(), frame);
         QCOMPARE(box->height(), frameHeight);
-        QCOMPARE(topIn(f, Program::child<QLabel>(f, "VereinLabel")), vereinTop);
-        QCOMPARE(topIn(f, Program::child<QComboBox>(f, "Verein")), vereinTop - 5);
-        QCOMPARE(topIn(f, Program::child<QPushButton>(f, "VereinBtn")), vereinTop - 5);
-        QCOMPARE(topIn(f, Program::child<QLabel>(f, "KategorieLabel")), categoryTop);
-        QCOMPARE(topIn(f, Program::child<QComboBox>(f, "KatNr")), categoryTop - 5);
-        QCOMPARE(topIn(f, Program::child<QPushButton>(f, "KategorieBtn")), categoryTop - 5);
-        QCOMPARE(topIn(f, Program::child<QCheckBox>(f, "PrintOnSave")), printTop);
+        QCOMPARE(topIn(f, childOf<QLabel>(f, "VereinLabel")), vereinTop);
+        QCOMPARE(topIn(f, childOf<QComboBox>(f, "Verein")), vereinTop - 5);
+        QCOMPARE(topIn(f, childOf<QPushButton>(f, "VereinBtn")), vereinTop - 5);
+        QCOMPARE(topIn(f, childOf<QLabel>(f, "KategorieLabel")), categoryTop);
+        QCOMPARE(topIn(f, childOf<QComboBox>(f, "KatNr")), categoryTop - 5);
+        QCOMPARE(topIn(f, childOf<QPushButton>(f, "KategorieBtn")), categoryTop - 5);
+        QCOMPARE(topIn(f, childOf<QCheckBox>(f, "PrintOnSave")), printTop);
         const bool team = kind == QLatin1Char('T');
         for (const char *name : {"Vorname", "Hund", "RasseBtn", "Zusatzspiel", "VornameLabel"})
             QCOMPARE(f.findChild<QWidget *>(QLatin1String(name))->isVisible(), team);
-        QCOMPARE(Program::child<QComboBox>(f, "Rasse")->isVisible(), team);
+        QCOMPARE(childOf<QComboBox>(f, "Rasse")->isVisible(), team);
         for (const char *name : {"StartNr", "Name"})
-            QVERIFY(Program::child<QLineEdit>(f, name)->isVisible());
+            QVERIFY(childOf<QLineEdit>(f, name)->isVisible());
         // Every control fits into the window and, in its frame, above the frame's bottom.
         for (QWidget *w : f.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
             if (w->isVisible())
                 QVERIFY2(f.rect().contains(w->geometry()), qPrintable(w->objectName()));
         }
-        QVERIFY(topIn(f, Program::child<QPushButton>(f, "KategorieBtn")) + 22
-                <= box->geometry().bottom());
+        QVERIFY(topIn(f, childOf<QPushButton>(f, "KategorieBtn")) + 22 <= box->geometry().bottom());
         f.hide();
     }
 
@@ -177,25 +149,25 @@ private Q_SLOTS:
         const QList<std::pair<const char *, int>> lengths{
             {"StartNr", 3}, {"Name", 50}, {"Vorname", 25}, {"Hund", 25}};
         for (const auto &[name, length] : lengths)
-            QCOMPARE(Program::child<QLineEdit>(f, name)->maxLength(), length);
+            QCOMPARE(childOf<QLineEdit>(f, name)->maxLength(), length);
         for (const auto &[name, length] :
              QList<std::pair<const char *, int>>{{"Verein", 50}, {"Rasse", 35}}) {
-            auto *box = Program::child<QComboBox>(f, name);
+            auto *box = childOf<QComboBox>(f, name);
             QVERIFY(box->isEditable());
             QCOMPARE(box->lineEdit()->maxLength(), length);
         }
         for (const char *name : {"VereinBtn", "RasseBtn"}) {
-            auto *b = Program::child<QPushButton>(f, name);
+            auto *b = childOf<QPushButton>(f, name);
             QCOMPARE(b->text(), QStringLiteral("<"));
             QCOMPARE(b->toolTip(), QStringLiteral("Liste aktualisieren"));
         }
         // The pick list is read at creation and again on "<", with the hourglass.
-        auto *clubs = Program::child<QComboBox>(f, "Verein");
+        auto *clubs = childOf<QComboBox>(f, "Verein");
         QCOMPARE(clubs->findText(QStringLiteral("HC Test")) >= 0, true);
         p.t.db().exec(QStringLiteral("UPDATE Team SET Verein = 'KV Bern' WHERE Name = 'Aebi'"));
         QVERIFY(clubs->findText(QStringLiteral("KV Bern")) < 0);
         clubs->setEditText(QStringLiteral("angefangen"));
-        Program::child<QPushButton>(f, "VereinBtn")->click();
+        childOf<QPushButton>(f, "VereinBtn")->click();
         QVERIFY(clubs->findText(QStringLiteral("KV Bern")) >= 0);
         QCOMPARE(clubs->currentText(), QStringLiteral("angefangen"));
         QCOMPARE(p.t.ui.maxBusyDepth, 1);
@@ -211,22 +183,22 @@ private Q_SLOTS:
             QCOMPARE(modal, &p.teamForm());
             TTeamForm &f = p.teamForm();
             QCOMPARE(f.windowTitle(), QStringLiteral("Team"));
-            printEnabled = Program::child<QCheckBox>(f, "PrintOnSave")->isEnabled();
+            printEnabled = childOf<QCheckBox>(f, "PrintOnSave")->isEnabled();
             // Incomplete input keeps the dialog open; the blank name now reads "0".
-            Program::child<QPushButton>(f, "SaveBtn")->click();
+            childOf<QPushButton>(f, "SaveBtn")->click();
             QVERIFY(f.isVisible());
-            QCOMPARE(Program::child<QLineEdit>(f, "Name")->text(), QStringLiteral("0"));
+            QCOMPARE(childOf<QLineEdit>(f, "Name")->text(), QStringLiteral("0"));
             QCOMPARE(p.t.ui.texts(QStringLiteral("information")),
                      QStringList{QStringLiteral("Füllen Sie bitte alle Felder aus.")});
-            Program::child<QLineEdit>(f, "StartNr")->setText(QStringLiteral("3"));
+            childOf<QLineEdit>(f, "StartNr")->setText(QStringLiteral("3"));
             for (const char *name : {"Neu", "Noch"}) {
-                proposed << Program::child<QLineEdit>(f, "StartNr")->text();
+                proposed << childOf<QLineEdit>(f, "StartNr")->text();
                 p.fillTeam(QLatin1String(name));
-                Program::child<QPushButton>(f, "SaveBtn")->click();
+                childOf<QPushButton>(f, "SaveBtn")->click();
                 QVERIFY(f.isVisible());
-                QVERIFY(Program::child<QLineEdit>(f, "Name")->text().isEmpty());
+                QVERIFY(childOf<QLineEdit>(f, "Name")->text().isEmpty());
             }
-            proposed << Program::child<QLineEdit>(f, "StartNr")->text();
+            proposed << childOf<QLineEdit>(f, "StartNr")->text();
             f.close(); // the close box acts as "Schliessen"
         });
         p.main().action(QStringLiteral("NewTeamItem"))->trigger();
@@ -248,13 +220,12 @@ private Q_SLOTS:
         bool printEnabled = true;
         onNextModal([&](QWidget *) {
             TTeamForm &f = p.teamForm();
-            auto *print = Program::child<QCheckBox>(f, "PrintOnSave");
+            auto *print = childOf<QCheckBox>(f, "PrintOnSave");
             printEnabled = print->isEnabled() || print->isChecked();
-            QCOMPARE(Program::child<QLineEdit>(f, "Name")->text(), QStringLiteral("Brun"));
-            QCOMPARE(Program::child<QComboBox>(f, "KatNr")->currentText(),
-                     QStringLiteral("Senioren"));
-            Program::child<QLineEdit>(f, "StartNr")->setText(QStringLiteral("9"));
-            Program::child<QPushButton>(f, "SaveBtn")->click();
+            QCOMPARE(childOf<QLineEdit>(f, "Name")->text(), QStringLiteral("Brun"));
+            QCOMPARE(childOf<QComboBox>(f, "KatNr")->currentText(), QStringLiteral("Senioren"));
+            childOf<QLineEdit>(f, "StartNr")->setText(QStringLiteral("9"));
+            childOf<QPushButton>(f, "SaveBtn")->click();
         });
         p.main().ShowTeamItemClick();
         QVERIFY(!printEnabled);
@@ -265,8 +236,8 @@ private Q_SLOTS:
 
         // "Schliessen" saves nothing.
         onNextModal([&](QWidget *) {
-            Program::child<QLineEdit>(p.teamForm(), "Name")->setText(QStringLiteral("Anders"));
-            Program::child<QPushButton>(p.teamForm(), "CloseBtn")->click();
+            childOf<QLineEdit>(p.teamForm(), "Name")->setText(QStringLiteral("Anders"));
+            childOf<QPushButton>(p.teamForm(), "CloseBtn")->click();
         });
         p.main().ShowTeamItemClick();
         QCOMPARE(p.t.data.ReadTeam(p.brun)->Name, QStringLiteral("Brun"));
@@ -294,7 +265,7 @@ private Q_SLOTS:
         QAbstractItemModelTester tester(o.grid()->model());
         p.t.competition->EntryMode = entryMode;
         p.t.db().exec(QStringLiteral("UPDATE Team SET RandomNum = 17"));
-        auto *print = Program::child<QCheckBox>(o, "PrintOnSave");
+        auto *print = childOf<QCheckBox>(o, "PrintOnSave");
         print->setChecked(true);
         o.SetEventListShown(true);
         o.overview().mode = mode;
@@ -304,10 +275,10 @@ private Q_SLOTS:
         QVERIFY(o.minimumSize() != o.maximumSize());
         QCOMPARE(print->isEnabled(), entryMode);
         QCOMPARE(print->isChecked(), entryMode);
-        QCOMPARE(Program::child<QPushButton>(o, "DeleteBtn")->text(), deleteCaption);
+        QCOMPARE(childOf<QPushButton>(o, "DeleteBtn")->text(), deleteCaption);
         QCOMPARE(o.action(QStringLiteral("NewStrNrItem"))->isEnabled(), mode != QLatin1Char('S'));
         QCOMPARE(o.action(QStringLiteral("ClearStrNrItem"))->isEnabled(), mode != QLatin1Char('S'));
-        QVERIFY(!Program::child<QCheckBox>(o, "EventListBox")->isChecked());
+        QVERIFY(!childOf<QCheckBox>(o, "EventListBox")->isChecked());
         QCOMPARE(p.t.count(QStringLiteral("SELECT count(*) FROM Team WHERE RandomNum <> 0")),
                  qint64(0));
         QCOMPARE(o.grid()->model()->rowCount(), 4);
@@ -323,20 +294,20 @@ private Q_SLOTS:
         Program p;
         TTeamOverviewForm &o = p.overview();
         o.FormShow();
-        auto *nameBox = Program::child<QLineEdit>(o, "NameBox");
+        auto *nameBox = childOf<QLineEdit>(o, "NameBox");
         QTest::keyClicks(nameBox, QStringLiteral("ca"));
         QCOMPARE(o.currentRow()->TeamNr, p.caduff);
 
-        Program::child<QRadioButton>(o, "KindTeams")->click();
+        childOf<QRadioButton>(o, "KindTeams")->click();
         QCOMPARE(o.grid()->model()->rowCount(), 3);
-        Program::child<QCheckBox>(o, "EventListBox")->click();
+        childOf<QCheckBox>(o, "EventListBox")->click();
         QVERIFY(!nameBox->isEnabled());
         QCOMPARE(o.grid()->model()->rowCount(), 2);
-        QVERIFY(Program::child<QRadioButton>(o, "KindAlles")->isChecked());
-        Program::child<QCheckBox>(o, "EventListBox")->click();
+        QVERIFY(childOf<QRadioButton>(o, "KindAlles")->isChecked());
+        childOf<QCheckBox>(o, "EventListBox")->click();
         QVERIFY(nameBox->isEnabled());
         QCOMPARE(o.grid()->model()->rowCount(), 3);
-        QVERIFY(Program::child<QRadioButton>(o, "KindTeams")->isChecked());
+        QVERIFY(childOf<QRadioButton>(o, "KindTeams")->isChecked());
     }
 
     void overviewCommandsOnTheCurrentRow()
@@ -356,7 +327,7 @@ private Q_SLOTS:
         // The popup's insert puts its report on the message line.
         o.setCurrentTeam(p.caduff);
         o.action(QStringLiteral("PopupInsertWithStartNrItem"))->trigger();
-        QCOMPARE(Program::child<QLabel>(o, "MessageLine")->text(),
+        QCOMPARE(childOf<QLabel>(o, "MessageLine")->text(),
                  QStringLiteral("Cla Caduff wurde mit Startnummer 3 in den Anlass eingefügt."));
         QCOMPARE(o.currentRow()->TeamNr, p.caduff);
 
@@ -399,7 +370,7 @@ private Q_SLOTS:
                 grid->selectionModel()->select(
                     index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
             }
-            Program::child<QPushButton>(o, "DeleteBtn")->click();
+            childOf<QPushButton>(o, "DeleteBtn")->click();
         });
         QVERIFY(o.SelectTeams(selection));
         QCOMPARE(shownRows, 3); // teams only
@@ -410,7 +381,7 @@ private Q_SLOTS:
         QCOMPARE(o.grid()->selectionMode(), QAbstractItemView::SingleSelection);
         QCOMPARE(o.overview().mode, QLatin1Char('M'));
 
-        onNextModal([&](QWidget *) { Program::child<QPushButton>(o, "CloseBtn")->click(); });
+        onNextModal([&](QWidget *) { childOf<QPushButton>(o, "CloseBtn")->click(); });
         QVERIFY(!o.SelectTeams(selection));
     }
 
@@ -420,8 +391,7 @@ private Q_SLOTS:
         int shown = 0;
         onNextModal([&](QWidget *) {
             shown = p.teamForm().TeamNr;
-            QCOMPARE(Program::child<QLineEdit>(p.teamForm(), "Name")->text(),
-                     QStringLiteral("Caduff"));
+            QCOMPARE(childOf<QLineEdit>(p.teamForm(), "Name")->text(), QStringLiteral("Caduff"));
         });
         // Also when the list shown would not have it.
         p.overview().overview().SetAllParticipantsFilter(2);
@@ -449,7 +419,7 @@ private Q_SLOTS:
         QVERIFY(!listed().contains(QStringLiteral("Dietrich")));
 
         TeamImportDialog::setNextFileName(path);
-        onNextModal([](QWidget *modal) { Program::child<QPushButton>(*modal, "OKBtn")->click(); });
+        onNextModal([](QWidget *modal) { childOf<QPushButton>(*modal, "OKBtn")->click(); });
         o.action(QStringLiteral("ImportItem"))->trigger();
         QVERIFY(listed().contains(QStringLiteral("Dietrich")));
         QCOMPARE(p.t.count(QStringLiteral("SELECT count(*) FROM Team WHERE Name = 'Dietrich'")), 1);
