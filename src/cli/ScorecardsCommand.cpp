@@ -29,16 +29,6 @@ QString cannotWrite(const QString &file, const QString &reason)
         : QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: %2").arg(shown, reason);
 }
 
-QPageLayout pageLayout(const Report::PageSetup &page)
-{
-    const bool landscape = page.orientation() == Report::Orientation::Landscape;
-    const QSizeF portrait =
-        landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
-    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
-                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
-                       QPageLayout::Millimeter);
-}
-
 // The cards the program would send to the printer one job after another, as the pages of one
 // file; the file is replaced only when it was written completely. Returns the page count.
 int writeCards(const QList<Report::ReportDocument> &cards, const QString &file)
@@ -55,7 +45,7 @@ int writeCards(const QList<Report::ReportDocument> &cards, const QString &file)
         QPdfWriter writer(&target);
         writer.setTitle(cards.first().title);
         writer.setCreator(QStringLiteral("Velunda"));
-        writer.setPageLayout(pageLayout(cards.first().page));
+        writer.setPageLayout(Render::ReportRenderer::pageLayoutFor(cards.first().page));
         QPainter painter;
         if (!painter.begin(&writer))
             throw Failure(cannotWrite(file, QString()));
@@ -63,7 +53,7 @@ int writeCards(const QList<Report::ReportDocument> &cards, const QString &file)
             const Report::PageSetup &page = renderer->document().page;
             for (int p = 0; p < renderer->pageCount(); ++p) {
                 if (pages > 0) {
-                    writer.setPageLayout(pageLayout(page));
+                    writer.setPageLayout(Render::ReportRenderer::pageLayoutFor(page));
                     if (!writer.newPage())
                         throw Failure(cannotWrite(file, QString()));
                 }

@@ -50,16 +50,6 @@ struct TextStyle
     QFontMetricsF metrics;
 };
 
-QPageLayout pageLayoutFor(const Report::PageSetup &page)
-{
-    const bool landscape = page.orientation() == Report::Orientation::Landscape;
-    const QSizeF portrait =
-        landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
-    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
-                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
-                       QPageLayout::Millimeter);
-}
-
 QRectF fullPageRect(const Report::PageSetup &page, double dpiX, double dpiY)
 {
     return QRectF(0, 0, page.width / 25.4 * dpiX, page.height / 25.4 * dpiY);
@@ -479,6 +469,16 @@ QFont ReportRenderer::resolvedFont(const Report::FontSpec &spec)
     // Hinting would fit glyphs to the pixel grid of the largest unit size, not the device's.
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
+}
+
+QPageLayout ReportRenderer::pageLayoutFor(const Report::PageSetup &page)
+{
+    const bool landscape = page.orientation() == Report::Orientation::Landscape;
+    const QSizeF portrait =
+        landscape ? QSizeF(page.height, page.width) : QSizeF(page.width, page.height);
+    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
+                       QPageLayout::Millimeter);
 }
 
 } // namespace Render

@@ -3,6 +3,7 @@
 #include "reportengine/ReportDefinition.h"
 
 #include <QList>
+#include <QPageLayout>
 #include <QSizeF>
 
 #include <functional>
@@ -68,6 +69,9 @@ public:
     static QString resolvedFamily(const QString &family);
     // The font painted for a spec, sized in the renderer's internal units (1/100 mm).
     static QFont resolvedFont(const Report::FontSpec &spec);
+    // The page a writer or printer needs for a document's page setup, without margins (the
+    // renderer places everything itself).
+    static QPageLayout pageLayoutFor(const Report::PageSetup &page);
 
 private:
     struct Private;
