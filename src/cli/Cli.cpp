@@ -3,6 +3,7 @@
 #include "app/Competition.h"
 #include "data/DataLibrary.h"
 #include "engine/Database.h"
+#include "engine/Transaction.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -133,31 +134,11 @@ EventSession::EventSession(const QString &directory, int anlassNr)
     m_event = *event;
     m_competition = std::make_unique<Competition>(*m_data, m_ui);
     m_competition->databasePath = directory;
-    // A plain transaction rather than a Transaction: releasing a rolled-back outermost
-    // savepoint commits, and that rewrites the header of every file written to.
-    m_data->db().exec(QStringLiteral("BEGIN"));
-    m_undo = true;
-    try {
-        m_competition->OpenEvent(anlassNr);
-    } catch (...) {
-        // The destructor does not run for a session that was never made.
-        try {
-            m_data->db().exec(QStringLiteral("ROLLBACK"));
-        } catch (...) { }
-        throw;
-    }
+    m_undo.emplace(m_data->db());
+    m_competition->OpenEvent(anlassNr);
 }
 
-EventSession::~EventSession()
-{
-    if (!m_undo)
-        return;
-    try {
-        m_data->db().exec(QStringLiteral("ROLLBACK"));
-    } catch (...) {
-        // A destructor must not throw; closing the connection rolls back all the same.
-    }
-}
+EventSession::~EventSession() = default;
 
 void EventSession::throwReportedError() const
 {

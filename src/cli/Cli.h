@@ -2,6 +2,7 @@
 
 #include "app/UserInterface.h"
 #include "data/Rows.h"
+#include "engine/Transaction.h"
 #include "reportengine/ReportDefinition.h"
 
 #include <QHash>
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 class Competition;
@@ -125,8 +127,10 @@ private:
     std::unique_ptr<DataLibrary> m_data;
     HeadlessUserInterface m_ui;
     std::unique_ptr<Competition> m_competition;
-    bool m_undo = false; // a transaction is open that the end of the session rolls back
     EventRow m_event;
+    // Never committed: ending the session, or a failure while it is made, undoes it. Declared
+    // last, so that it ends while the connection still stands.
+    std::optional<Transaction> m_undo;
 };
 
 struct Command

@@ -149,10 +149,10 @@ void Groups::EnterGroup(int groupNr, bool printOnSave)
 {
     // Without an open event nothing is entered, and cards of a group that runs nowhere
     // would only mislead the judges.
-    const int anlassNr = m_competition.CurrentAnlassNr();
-    if (!m_competition.data().ReadEvent(anlassNr))
+    if (!m_competition.event())
         return;
-    m_competition.entries().EnterGroup(anlassNr, groupNr, MemberNrs(groupNr));
+    m_competition.entries().EnterGroup(m_competition.CurrentAnlassNr(), groupNr,
+                                       MemberNrs(groupNr));
     if (printOnSave)
         m_competition.scorecards().OutputScorecards(true, groupNr);
 }

@@ -12,19 +12,20 @@
 TeamEditor::TeamEditor(Competition &competition) : m_competition(competition)
 { }
 
-void TeamEditor::PrepareRecord()
+bool TeamEditor::PrepareRecord()
 {
     DataLibrary &data = m_competition.data();
-    std::optional<TeamRow> existing;
-    if (mode == QLatin1Char('M') && TeamNr > 0)
-        existing = data.ReadTeam(TeamNr);
-    if (existing) {
+    if (mode == QLatin1Char('M') && TeamNr > 0) {
+        const std::optional<TeamRow> existing = data.ReadTeam(TeamNr);
+        if (!existing)
+            return false;
         m_record = *existing;
-        return;
+        return true;
     }
     m_record = TeamRow();
     m_record.Typ = kind == QLatin1Char('G') ? 2 : 1;
     m_record.StartNr = data.NextStartNr();
+    return true;
 }
 
 bool TeamEditor::printOnSaveEnabled() const

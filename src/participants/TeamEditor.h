@@ -40,7 +40,9 @@ public:
     int TeamNr = 0;
 
     // Begins a new record (mode 'I', with the next free start number) or reads the one to edit.
-    void PrepareRecord();
+    // False when the record to edit has gone: a blank record in its place would be saved as
+    // an unrelated new team.
+    bool PrepareRecord();
     const TeamRow &record() const { return m_record; }
     bool printOnSaveEnabled() const;
     bool addGameEnabled() const;

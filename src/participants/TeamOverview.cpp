@@ -102,11 +102,14 @@ void TeamOverview::EnterRow(const OverviewRow &row, bool printOnSave)
 {
     if (row.isGroup()) {
         Groups(m_competition).EnterGroup(row.TeamNr, printOnSave);
-        return;
+    } else {
+        m_competition.entries().EnterParticipant(m_competition.CurrentAnlassNr(), row.TeamNr, false,
+                                                 0);
+        if (printOnSave)
+            m_competition.scorecards().OutputScorecards(true, row.TeamNr);
     }
-    m_competition.entries().EnterParticipant(m_competition.CurrentAnlassNr(), row.TeamNr, false, 0);
-    if (printOnSave)
-        m_competition.scorecards().OutputScorecards(true, row.TeamNr);
+    // The event list, when shown, gains the entered rows.
+    Reload();
 }
 
 bool TeamOverview::InsertWithStartNr(const OverviewRow &row)

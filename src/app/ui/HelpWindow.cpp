@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QPointer>
 #include <QTextBrowser>
@@ -93,6 +94,37 @@ HelpWindow::HelpWindow(const QString &folder, QWidget *parent)
     connect(m_browser, &QTextBrowser::forwardAvailable, m_forwardButton, &QWidget::setEnabled);
 
     resize(720, 560);
+}
+
+namespace {
+
+// F1 reaches the window when none of its controls takes the key, as a key the window handled
+// itself would.
+class HelpKey : public QObject
+{
+public:
+    HelpKey(QWidget *window, int topic) : QObject(window), m_window(window), m_topic(topic) { }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
+            HelpWindow::showTopic(m_topic, m_window);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    int m_topic;
+};
+
+} // namespace
+
+void HelpWindow::bindTopic(QWidget *window, int topic)
+{
+    window->installEventFilter(new HelpKey(window, topic));
 }
 
 void HelpWindow::showTopic(int topic, QWidget *parent)

@@ -20,6 +20,8 @@ public:
     // of the caller it is opened from.
     static void showTopic(int topic, QWidget *parent = nullptr);
     static HelpWindow *current(); // the window of showTopic, nullptr until it is first opened
+    // F1 anywhere in window opens its topic.
+    static void bindTopic(QWidget *window, int topic);
 
     // Where showTopic finds its pages: the folder "help" next to the program, unless another
     // one was set; an empty folder restores that default.

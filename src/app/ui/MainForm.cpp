@@ -24,7 +24,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -155,20 +154,14 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    // Widths in characters, but never narrower than the heading, which would otherwise be cut
-    // ("Gedruckt" in six characters); the operator may resize the columns afterwards, and only
-    // "Name" and "Hund" follow the additional game.
-    const int cw = charWidth();
-    const QFontMetrics headingMetrics(m_grid->horizontalHeader()->font());
-    for (int column = 0; column < ParticipantModel::ColumnCount; ++column) {
-        const QString heading =
-            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    // The operator may resize the columns afterwards; only "Name" and "Hund" follow the
+    // additional game.
+    for (int column = 0; column < ParticipantModel::ColumnCount; ++column)
         m_grid->setColumnWidth(
             column,
-            qMax(ParticipantModel::defaultWidth(ParticipantModel::Column(column)) * cw + 8,
-                 headingMetrics.horizontalAdvance(heading) + 12));
-    }
-    m_grid->setColumnWidth(ParticipantModel::Dummy, cw + 2);
+            columnWidth(m_grid, column,
+                        ParticipantModel::defaultWidth(ParticipantModel::Column(column))));
+    m_grid->setColumnWidth(ParticipantModel::Dummy, charWidth() + 2);
     ApplyAutoRankLayout(m_competition.autoRankLayout());
     ApplyAddGameLayout();
 }

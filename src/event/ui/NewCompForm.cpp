@@ -142,6 +142,7 @@ TNewCompForm::TNewCompForm(Forms &forms, QWidget *parent)
     connect(m_addGame, &QCheckBox::toggled, this, [this] { UpdateOptionEnabling(); });
     connect(save, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
     connect(cancel, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+    HelpWindow::bindTopic(this, 1006);
     connect(more, &QPushButton::clicked, this, [this] { Button1Click(); });
 
     // The counter of the main window follows the event open at start-up.
@@ -257,13 +258,4 @@ void TNewCompForm::Button1Click()
 {
     m_forms.DataForm->PostenItemClick();
     guarded(*m_forms.ui, [this] { LoadPostList(m_editor.LoadPostList()); });
-}
-
-void TNewCompForm::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        HelpWindow::showTopic(1006, this);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

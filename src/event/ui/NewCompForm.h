@@ -35,9 +35,6 @@ public:
     EventInput input() const; // what the controls hold
     EventEditor &editor() { return m_editor; }
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void LoadPostList(const QList<PostChoice> &posts);
     void UpdateSortEnabling();

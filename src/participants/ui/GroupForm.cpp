@@ -14,7 +14,6 @@
 #include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QTableWidget>
@@ -114,9 +113,7 @@ TGroupForm::TGroupForm(Forms &forms, QWidget *parent)
     connect(m_removeBtn, &QPushButton::clicked, this, [this] { RemoveMemberBtnClick(); });
     connect(m_memberGrid, &QTableWidget::cellDoubleClicked, this, [this] { EditMemberBtnClick(); });
     connect(m_closeBtn, &QPushButton::clicked, this, &QDialog::reject);
-    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    help->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(help, &QShortcut::activated, this, [this] { HelpWindow::showTopic(1033, this); });
+    HelpWindow::bindTopic(this, 1033);
 
     // Without a database there is nothing to list yet; the commands that open the dialog
     // list the groups again anyway.
@@ -271,13 +268,6 @@ void TGroupForm::EditMemberBtnClick()
 {
     const int teamNr = currentMember();
     if (teamNr <= 0)
-        return;
-    // A membership whose team has gone would open a blank record, and saving it would
-    // make a new team that belongs to no group.
-    bool exists = false;
-    guarded(*m_forms.ui,
-            [&] { exists = m_forms.competition->data().ReadTeam(teamNr).has_value(); });
-    if (!exists)
         return;
     const int row = m_memberGrid->currentRow();
     m_forms.TeamOverviewForm->EditTeam(teamNr);

@@ -55,6 +55,13 @@ struct KindLayout
 constexpr KindLayout TeamLayout{"Team", "Angaben zum Team", 296, 211, 105, 180, 245};
 constexpr KindLayout GroupLayout{"Gruppe", "Angaben zur Gruppe", 199, 136, 80, 105, 150};
 
+// A drop-down and its button sit 5 above the top of their label.
+void placeWithButton(QWidget *box, QWidget *button, int labelTop)
+{
+    box->setGeometry(FieldLeft, labelTop - 5, ComboWidth, FieldHeight);
+    button->setGeometry(FieldLeft + ComboWidth + 3, labelTop - 5, SmallButtonWidth, FieldHeight);
+}
+
 } // namespace
 
 TTeamForm::TTeamForm(Forms &forms, QWidget *parent)
@@ -107,10 +114,8 @@ TTeamForm::TTeamForm(Forms &forms, QWidget *parent)
     m_hund = edit("Hund", 25, HundTop, FieldWidth);
     QLabel *rasseLabel = label(QStringLiteral("Rasse:"), "RasseLabel", RasseTop);
     m_rasse = pickList("Rasse", 35);
-    m_rasse->setGeometry(FieldLeft, RasseTop - 5, ComboWidth, FieldHeight);
     m_rasseBtn = smallButton(QStringLiteral("<"), "RasseBtn");
-    m_rasseBtn->setGeometry(FieldLeft + ComboWidth + 3, RasseTop - 5, SmallButtonWidth,
-                            FieldHeight);
+    placeWithButton(m_rasse, m_rasseBtn, RasseTop);
     m_categoryLabel = label(QStringLiteral("Kategorie:"), "KategorieLabel", TeamLayout.categoryTop);
     m_category = new QComboBox(this);
     m_category->setObjectName(QStringLiteral("KatNr"));
@@ -145,6 +150,7 @@ TTeamForm::TTeamForm(Forms &forms, QWidget *parent)
 
     connect(save, &QPushButton::clicked, this, [this] { SaveBtnClick(); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    HelpWindow::bindTopic(this, 1004);
     connect(m_vereinBtn, &QPushButton::clicked, this, [this] { LoadClubList(); });
     connect(m_rasseBtn, &QPushButton::clicked, this, [this] { LoadBreedList(); });
     connect(m_categoryBtn, &QPushButton::clicked, this, [this] { CategoryBtnClick(); });
@@ -168,13 +174,9 @@ void TTeamForm::SetLayout(QChar kind)
     for (QWidget *w : std::as_const(m_teamOnly))
         w->setVisible(team);
     m_vereinLabel->move(LabelLeft, l.vereinTop);
-    m_verein->setGeometry(FieldLeft, l.vereinTop - 5, ComboWidth, FieldHeight);
-    m_vereinBtn->setGeometry(FieldLeft + ComboWidth + 3, l.vereinTop - 5, SmallButtonWidth,
-                             FieldHeight);
+    placeWithButton(m_verein, m_vereinBtn, l.vereinTop);
     m_categoryLabel->move(LabelLeft, l.categoryTop);
-    m_category->setGeometry(FieldLeft, l.categoryTop - 5, ComboWidth, FieldHeight);
-    m_categoryBtn->setGeometry(FieldLeft + ComboWidth + 3, l.categoryTop - 5, SmallButtonWidth,
-                               FieldHeight);
+    placeWithButton(m_category, m_categoryBtn, l.categoryTop);
     m_printOnSave->setGeometry(FrameLeft + 8, l.printTop, FrameWidth, 18);
 }
 
@@ -187,18 +189,22 @@ int TTeamForm::exec()
 
 bool TTeamForm::FormShow()
 {
-    return guarded(*m_forms.ui, [this] {
+    bool prepared = false;
+    guarded(*m_forms.ui, [this, &prepared] {
         LoadCategories(0);
-        PrepareRecord();
+        prepared = PrepareRecord();
     });
+    return prepared;
 }
 
-void TTeamForm::PrepareRecord()
+bool TTeamForm::PrepareRecord()
 {
     m_editor.mode = mode;
     m_editor.TeamNr = TeamNr;
-    m_editor.PrepareRecord();
+    if (!m_editor.PrepareRecord())
+        return false;
     showPrepared();
+    return true;
 }
 
 void TTeamForm::showPrepared()
@@ -241,7 +247,7 @@ TeamInput TTeamForm::input() const
     in.Verein = m_verein->currentText();
     in.Hund = m_hund->text();
     in.Rasse = m_rasse->currentText();
-    in.KatNr = m_category->currentIndex() >= 0 ? m_category->currentData().toInt() : 0;
+    in.KatNr = m_category->currentData().toInt();
     in.Zusatzspiel = m_addGame->isChecked();
     in.printOnSave = m_printOnSave->isEnabled() && m_printOnSave->isChecked();
     return in;
@@ -271,7 +277,7 @@ void TTeamForm::SaveBtnClick()
 
 void TTeamForm::CategoryBtnClick()
 {
-    const int katNr = m_category->currentIndex() >= 0 ? m_category->currentData().toInt() : 0;
+    const int katNr = m_category->currentData().toInt();
     m_forms.DataForm->KategorienItemClick();
     guarded(*m_forms.ui, [this, katNr] { LoadCategories(katNr); });
 }
@@ -297,13 +303,4 @@ void TTeamForm::LoadClubList()
 void TTeamForm::LoadBreedList()
 {
     loadPickList(m_rasse, &TeamEditor::BreedList);
-}
-
-void TTeamForm::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        HelpWindow::showTopic(1004, this);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

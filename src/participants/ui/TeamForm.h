@@ -40,11 +40,8 @@ public:
     TeamInput input() const; // what the controls hold
     TeamEditor &editor() { return m_editor; }
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
-    void PrepareRecord();
+    bool PrepareRecord(); // false when the record to edit has gone
     void showPrepared();
     void showRecord();
     void LoadCategories(int katNr);

@@ -108,14 +108,9 @@ TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setHighlightSections(false);
     m_grid->installEventFilter(this);
-    const int cw = m_grid->fontMetrics().averageCharWidth();
     int gridWidth = 0;
     for (int column = 0; column < TeamOverviewModel::ColumnCount; ++column) {
-        // At least as wide as the column title, so that "StartNr" stays readable.
-        const QString title =
-            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        const int w = qMax(TeamOverviewModel::widthInCharacters(column) * cw + 8,
-                           m_grid->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 12);
+        const int w = columnWidth(m_grid, column, TeamOverviewModel::widthInCharacters(column));
         m_grid->setColumnWidth(column, w);
         gridWidth += w;
     }
@@ -150,6 +145,7 @@ TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
     layout->addLayout(buttons);
 
     createMenus();
+    HelpWindow::bindTopic(this, 1003);
     resize(gridWidth + 150, 480);
 
     connect(m_nameBox, &QLineEdit::textChanged, this,
@@ -411,35 +407,31 @@ void TTeamOverviewForm::DBGrid1DblClick()
     } else if (m_overview.mode == QLatin1Char('I')) {
         const OverviewRow row = *current;
         const bool print = m_printOnSave->isEnabled() && m_printOnSave->isChecked();
-        // The event list, when shown, gains the entered row.
         guarded(*m_forms.ui, [this, &row, print] {
-            changeRows([this, &row, print] {
-                m_overview.EnterRow(row, print);
-                m_overview.Reload();
-            });
+            changeRows([this, &row, print] { m_overview.EnterRow(row, print); });
         });
     }
 }
 
 void TTeamOverviewForm::InsertWithStartNrClick()
 {
-    const OverviewRow *current = currentRow();
-    if (!current)
-        return;
-    const OverviewRow row = *current;
-    guarded(*m_forms.ui,
-            [this, &row] { changeRows([this, &row] { m_overview.InsertWithStartNr(row); }); });
-    m_message->setText(m_overview.message);
+    insertCurrentRow(&TeamOverview::InsertWithStartNr);
 }
 
 void TTeamOverviewForm::InsertWithoutStartNrClick()
+{
+    insertCurrentRow(&TeamOverview::InsertWithoutStartNr);
+}
+
+void TTeamOverviewForm::insertCurrentRow(bool (TeamOverview::*insert)(const OverviewRow &))
 {
     const OverviewRow *current = currentRow();
     if (!current)
         return;
     const OverviewRow row = *current;
-    guarded(*m_forms.ui,
-            [this, &row] { changeRows([this, &row] { m_overview.InsertWithoutStartNr(row); }); });
+    guarded(*m_forms.ui, [this, &row, insert] {
+        changeRows([this, &row, insert] { (m_overview.*insert)(row); });
+    });
     m_message->setText(m_overview.message);
 }
 
@@ -493,7 +485,7 @@ void TTeamOverviewForm::PositionByName(const QString &text)
 {
     const int row = m_overview.PositionByName(text);
     if (row >= 0)
-        setCurrentTeam(m_overview.rows().at(row).TeamNr);
+        selectGridRow(m_grid, row);
 }
 
 bool TTeamOverviewForm::eventFilter(QObject *watched, QEvent *event)
@@ -513,13 +505,4 @@ bool TTeamOverviewForm::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void TTeamOverviewForm::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_F1) {
-        HelpWindow::showTopic(1003, this);
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

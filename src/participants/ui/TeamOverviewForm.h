@@ -69,7 +69,6 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void createMenus();
@@ -77,6 +76,8 @@ private:
     void changeRows(const std::function<void()> &change);
     void showListState();
     void editTeam(int teamNr);
+    // The two insert commands on the current row, with their message line.
+    void insertCurrentRow(bool (TeamOverview::*insert)(const OverviewRow &));
 
     Forms &m_forms;
     TeamOverview m_overview;

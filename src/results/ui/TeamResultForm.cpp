@@ -13,7 +13,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 
 namespace {
 
@@ -94,9 +93,7 @@ TTeamResultForm::TTeamResultForm(Forms &forms, QWidget *parent)
         if (!m_filling)
             StringGrid1Click();
     });
-    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    help->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(help, &QShortcut::activated, this, [this] { HelpWindow::showTopic(1005, this); });
+    HelpWindow::bindTopic(this, 1005);
 }
 
 TTeamResultForm::~TTeamResultForm() = default;
