@@ -2,7 +2,9 @@
 
 #include "app/Competition.h"
 #include "app/UserInterface.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
 #include "participants/TeamLists.h"
@@ -17,7 +19,9 @@ bool StartNumbers::ClearStrNrBtnClick()
     if (!m_competition.ui().askYesNo(QStringLiteral(
             "Wollen Sie wirklich die Startnummer der Teams dieses Anlasses auf Null setzen?")))
         return false;
+    Safeguard::Command command(m_competition.safeguard(), QStringLiteral("Startnummern auf Null"));
     ClearStartNumbers();
+    command.done();
     m_competition.RefreshParticipants();
     return true;
 }
@@ -26,6 +30,7 @@ void StartNumbers::ClearStartNumbers()
 {
     Database &db = m_competition.data().db();
     Transaction transaction(db);
+    ChangeSource source(db, ChangeLog::startNumbers());
     Statement teams(
         db,
         QStringList{
@@ -98,9 +103,11 @@ bool StartNumbers::NewStrNrBtnClick()
                            "Anlasses neu vergeben?")))
         return false;
     BusyCursor busy(m_competition.ui());
+    Safeguard::Command command(m_competition.safeguard(), QStringLiteral("Neue Startnummern"));
     Database &db = m_competition.data().db();
     {
         Transaction transaction(db);
+        ChangeSource source(db, ChangeLog::startNumbers());
         ClearStartNumbers();
         DrawRandomNumbers();
         Statement members(
@@ -133,6 +140,7 @@ bool StartNumbers::NewStrNrBtnClick()
         ResetRandomNumbers();
         transaction.commit();
     }
+    command.done();
     m_competition.RefreshParticipants();
     return true;
 }

@@ -9,6 +9,7 @@
 #include "app/ui/HelpWindow.h"
 #include "app/ui/OpenCompForm.h"
 #include "app/ui/ParticipantModel.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
@@ -290,6 +291,12 @@ void TMainForm::createMenus()
                   c.RefreshParticipants();
               });
     event->addSeparator();
+    QAction *undo = addAction(event, QStringLiteral("Rückgängig"), "UndoItem",
+                              [&c] { c.safeguard().UndoItemClick(); });
+    undo->setShortcut(QKeySequence::Undo);
+    addAction(event, QStringLiteral("Sicherung wieder&herstellen ..."), "RestoreItem",
+              [&c] { c.safeguard().RestoreItemClick(); });
+    event->addSeparator();
     addAction(event, QStringLiteral("Dr&ucker einrichten"), "Druckereinrichten1", [this] {
         QPrintDialog dialog(&m_forms.printer(), this);
         dialog.exec();
@@ -371,6 +378,16 @@ void TMainForm::createMenus()
 
     for (QMenu *menu : {event, master, print, helpMenu})
         connect(menu, &QMenu::aboutToShow, this, [this] { run([this] { MenuItemClick(); }); });
+    // After the reopen above: the undo item names the command it takes back and is offered
+    // only while that is possible. Outside the menu Ctrl+Z stays live, so that it can say why
+    // it refuses.
+    connect(event, &QMenu::aboutToShow, this, [this, undo] {
+        run([this, undo] {
+            undo->setText(m_competition.safeguard().undoCaption());
+            undo->setEnabled(m_competition.safeguard().canUndo());
+        });
+    });
+    connect(event, &QMenu::aboutToHide, this, [undo] { undo->setEnabled(true); });
 }
 
 void TMainForm::createGridPopupMenu()
