@@ -148,5 +148,9 @@ Command rankListCommand();
 Command scorecardsCommand();
 Command checkCommand();
 Command importTeamsCommand();
+Command backupCommand();
+Command backupsCommand();
+Command restoreCommand();
+Command logCommand();
 
 } // namespace Cli

@@ -12,8 +12,10 @@ namespace {
 
 QList<Cli::Command> commands()
 {
-    return {Cli::initDbCommand(),     Cli::eventsCommand(), Cli::rankListCommand(),
-            Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand()};
+    return {Cli::initDbCommand(),     Cli::eventsCommand(),  Cli::rankListCommand(),
+            Cli::scorecardsCommand(), Cli::checkCommand(),   Cli::importTeamsCommand(),
+            Cli::backupCommand(),     Cli::backupsCommand(), Cli::restoreCommand(),
+            Cli::logCommand()};
 }
 
 QString overview()
