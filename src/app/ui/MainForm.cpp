@@ -11,6 +11,7 @@
 #include "app/ui/ParticipantModel.h"
 #include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
 #include "participants/Entries.h"
@@ -588,6 +589,7 @@ void TMainForm::DBGrid1DblClick()
     const ParticipantRow participant = *p;
     if (!m_forms.TeamResultForm->execFor(participant))
         return;
+    ChangeSource source(m_competition.data().db(), ChangeLog::resultEntry());
     FinishedStatus &status = m_competition.finishedStatus();
     status.SetFinished(participant.TeamNr, m_forms.TeamResultForm->finished(), false);
     if (m_competition.hasAddGame())

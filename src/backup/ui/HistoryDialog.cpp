@@ -33,6 +33,7 @@ HistoryDialog::HistoryDialog(const QString &participant, const QList<HistoryLine
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
     for (int row = 0; row < lines.size(); ++row) {
         const HistoryLine &l = lines.at(row);
