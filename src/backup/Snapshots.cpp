@@ -342,7 +342,7 @@ void restore(Database &db, const Snapshot &snapshot)
     }
     {
         Transaction transaction(db);
-        ChangeSource changeSource(db, ChangeLog::restore());
+        ChangeSource changeSource(db, ChangeLog::Restore);
         for (const Schema::Table &table : Schema::tables()) {
             stage(db, source, table);
             merge(db, table);

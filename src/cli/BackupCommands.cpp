@@ -59,9 +59,7 @@ Command backupsCommand()
         const Arguments a(args, {});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         const QString directory = a.positional.first();
-        if (!QFileInfo(directory).isDir())
-            throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
-                              .arg(QDir::toNativeSeparators(directory)));
+        requireDirectory(directory);
         const QList<Snapshot> all = Snapshots::list(directory);
         if (all.isEmpty())
             err() << "Keine Sicherungen in "

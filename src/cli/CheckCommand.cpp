@@ -125,9 +125,7 @@ Command checkCommand()
         const Arguments a(args, {});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         const QString directory = a.positional.first();
-        if (!QFileInfo(directory).isDir())
-            throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
-                              .arg(QDir::toNativeSeparators(directory)));
+        requireDirectory(directory);
         int problems = 0;
         bool filesPresent = true;
         QStringList journals;

@@ -94,11 +94,16 @@ int Arguments::integer(const QString &option) const
     return n;
 }
 
-void openDatabase(Database &db, const QString &directory)
+void requireDirectory(const QString &directory)
 {
     if (!QFileInfo(directory).isDir())
         throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
                           .arg(QDir::toNativeSeparators(directory)));
+}
+
+void openDatabase(Database &db, const QString &directory)
+{
+    requireDirectory(directory);
     db.open(directory);
 }
 
@@ -117,9 +122,7 @@ bool HeadlessUserInterface::chooseRankList(RankListChoice &choice)
 EventSession::EventSession(const QString &directory, int anlassNr)
     : m_data(std::make_unique<DataLibrary>())
 {
-    if (!QFileInfo(directory).isDir())
-        throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
-                          .arg(QDir::toNativeSeparators(directory)));
+    requireDirectory(directory);
     // The data module would fall back to the program's own database; a command must not.
     if (!QFileInfo(QDir(directory).filePath(QStringLiteral("Anlass.dat"))).isFile())
         throw Failure(QStringLiteral("Im Verzeichnis %1 liegt keine Velunda-Datenbank "

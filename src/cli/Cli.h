@@ -71,6 +71,8 @@ private:
     QHash<QString, QString> m_values;
 };
 
+// A Failure naming the directory when there is none.
+void requireDirectory(const QString &directory);
 // Opens the database in directory, exactly that one: no fallback as the program has it.
 void openDatabase(Database &db, const QString &directory);
 

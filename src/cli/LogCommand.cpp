@@ -34,9 +34,7 @@ Command logCommand()
         const int teamNr =
             a.has(QStringLiteral("--team")) ? a.integer(QStringLiteral("--team")) : 0;
         const QString directory = a.positional.first();
-        if (!QFileInfo(directory).isDir())
-            throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
-                              .arg(QDir::toNativeSeparators(directory)));
+        requireDirectory(directory);
         Database db;
         db.openReadOnly(directory);
         Statement event(db, QStringLiteral("SELECT count(*) FROM Anlass WHERE AnlassNr = :n"));

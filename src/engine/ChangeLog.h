@@ -13,39 +13,15 @@ class Database;
 namespace ChangeLog {
 
 // Where a change came from. The list is open: a later source ("Posten 3") is just a text.
-inline QString resultEntry()
-{
-    return QStringLiteral("Ergebniseingabe");
-}
-inline QString mainWindow()
-{
-    return QStringLiteral("Hauptfenster");
-}
-inline QString rankList()
-{
-    return QStringLiteral("Rangliste");
-}
-inline QString startNumbers()
-{
-    return QStringLiteral("Startnummern");
-}
-inline QString entry()
-{
-    return QStringLiteral("Meldung");
-}
-inline QString import()
-{
-    return QStringLiteral("Import");
-}
-inline QString restore()
-{
-    return QStringLiteral("Wiederherstellung");
-}
+inline const QString ResultEntry = QStringLiteral("Ergebniseingabe");
+inline const QString MainWindow = QStringLiteral("Hauptfenster");
+inline const QString RankList = QStringLiteral("Rangliste");
+inline const QString StartNumbers = QStringLiteral("Startnummern");
+inline const QString Entry = QStringLiteral("Meldung");
+inline const QString Import = QStringLiteral("Import");
+inline const QString Restore = QStringLiteral("Wiederherstellung");
 // A change made while no source was named.
-inline QString unnamed()
-{
-    return QStringLiteral("Velunda");
-}
+inline const QString Unnamed = QStringLiteral("Velunda");
 
 struct Field
 {

@@ -61,6 +61,12 @@ void Database::setDurable(bool on)
     durable = on;
 }
 
+void Database::setChangeSource(const QString &source)
+{
+    m_changeSource = source;
+    m_changeSourceUtf8 = source.toUtf8();
+}
+
 bool Database::isDurable()
 {
     return durable;
@@ -168,7 +174,7 @@ void Database::openFiles(const QString &directory, Access access)
     m_directory = QDir(directory).absolutePath();
     m_readOnly = access == Access::ReadOnly;
     m_hasChangeLog = false;
-    m_changeSource = ChangeLog::unnamed();
+    setChangeSource(ChangeLog::Unnamed);
     const auto named = [](const QString &file, const DatabaseError &e) {
         if (e.message().contains(QDir::toNativeSeparators(file)))
             return e;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -36,7 +37,8 @@ public:
 
     // The source the change log records for the changes made now (see ChangeSource).
     QString changeSource() const { return m_changeSource; }
-    void setChangeSource(const QString &source) { m_changeSource = source; }
+    const QByteArray &changeSourceUtf8() const { return m_changeSourceUtf8; }
+    void setChangeSource(const QString &source);
 
     // Creates the eight empty tables in an existing directory that holds none of them yet.
     static void createTables(const QString &directory);
@@ -70,4 +72,5 @@ private:
     bool m_readOnly = false;
     bool m_hasChangeLog = false;
     QString m_changeSource;
+    QByteArray m_changeSourceUtf8; // what the log's triggers read, once per row
 };

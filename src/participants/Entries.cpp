@@ -55,7 +55,7 @@ bool Entries::EnterInto(DataLibrary &data, int anlassNr, int teamNr, bool isGrou
     // An entry of a team that does not exist would be invisible and still hold a number.
     if (!team)
         return false;
-    ChangeSource source(db, ChangeLog::entry());
+    ChangeSource source(db, ChangeLog::Entry);
 
     int groupStartNr = 0;
     if (groupNr != 0) {

@@ -30,7 +30,7 @@ void StartNumbers::ClearStartNumbers()
 {
     Database &db = m_competition.data().db();
     Transaction transaction(db);
-    ChangeSource source(db, ChangeLog::startNumbers());
+    ChangeSource source(db, ChangeLog::StartNumbers);
     Statement teams(
         db,
         QStringList{
@@ -107,7 +107,7 @@ bool StartNumbers::NewStrNrBtnClick()
     Database &db = m_competition.data().db();
     {
         Transaction transaction(db);
-        ChangeSource source(db, ChangeLog::startNumbers());
+        ChangeSource source(db, ChangeLog::StartNumbers);
         ClearStartNumbers();
         DrawRandomNumbers();
         Statement members(

@@ -490,7 +490,7 @@ QStringList TeamImport::errorMessages() const
 int TeamImport::write(const std::function<void(int teamNr)> &enter)
 {
     Transaction transaction(m_db);
-    ChangeSource source(m_db, ChangeLog::import());
+    ChangeSource source(m_db, ChangeLog::Import);
     // The database may have changed since the file was read; what is written must be what
     // a check right now allows.
     validate();

@@ -205,7 +205,7 @@ void Ranking::resetPrinted(bool additionalGame)
                                additionalGame
                                    ? QStringLiteral("Gedruckte im Zusatzspiel zurücksetzen")
                                    : QStringLiteral("Gedruckte zurücksetzen"));
-    ChangeSource source(m_competition.data().db(), ChangeLog::mainWindow());
+    ChangeSource source(m_competition.data().db(), ChangeLog::MainWindow);
     Statement s(m_competition.data().db(),
                 additionalGame ? QStringLiteral("UPDATE TeamsProAnlass SET ZusatzRangBerechnet = 0 "
                                                 "WHERE AnlassNr = :AnlassNr")

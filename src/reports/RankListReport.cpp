@@ -242,7 +242,7 @@ void RankListReport::ArrangeValueColumns()
 void RankListReport::MarkListedPrinted(bool additionalGame)
 {
     Transaction transaction(m_competition.data().db());
-    ChangeSource source(m_competition.data().db(), ChangeLog::rankList());
+    ChangeSource source(m_competition.data().db(), ChangeLog::RankList);
     const int teamColumn = m_document.data.columnIndex(QStringLiteral("TeamNr"));
     for (; m_currentRow < m_document.data.rows.size(); ++m_currentRow)
         MarkEntryPrinted(m_document.data.rows.at(m_currentRow).at(teamColumn).toInt(),

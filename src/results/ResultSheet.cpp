@@ -330,7 +330,7 @@ bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
     if (AllPointsEntered() && !finished)
         finished = ui.askYesNo(AllPointsQuestion);
     Transaction transaction(m_data.db());
-    ChangeSource source(m_data.db(), ChangeLog::resultEntry());
+    ChangeSource source(m_data.db(), ChangeLog::ResultEntry);
     Statement update(
         m_data.db(),
         QStringList{

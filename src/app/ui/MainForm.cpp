@@ -589,7 +589,7 @@ void TMainForm::DBGrid1DblClick()
     const ParticipantRow participant = *p;
     if (!m_forms.TeamResultForm->execFor(participant))
         return;
-    ChangeSource source(m_competition.data().db(), ChangeLog::resultEntry());
+    ChangeSource source(m_competition.data().db(), ChangeLog::ResultEntry);
     FinishedStatus &status = m_competition.finishedStatus();
     status.SetFinished(participant.TeamNr, m_forms.TeamResultForm->finished(), false);
     if (m_competition.hasAddGame())
