@@ -1,6 +1,7 @@
 #include "app/Competition.h"
 #include "app/DataLocation.h"
 #include "app/IniFile.h"
+#include "app/ui/AboutDialog.h"
 #include "app/ui/Forms.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/VelundaApplication.h"
@@ -8,9 +9,11 @@
 #include "engine/Database.h"
 #include "engine/DatabaseError.h"
 #include "engine/Statement.h"
+#include "participants/ui/TeamForm.h"
 #include "support/ScriptedUserInterface.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -135,6 +138,7 @@ private Q_SLOTS:
     void unopenableDatabaseIsReportedOnce();
     void escapedEngineErrorIsShownAndProgramGoesOn();
     void standardButtonsAreGerman();
+    void everyWindowShowsTheProgramIcon();
 };
 
 void TestStartup::firstRunCreatesFileAndWritesFiveKeysOnYes()
@@ -388,6 +392,20 @@ void TestStartup::standardButtonsAreGerman()
     QCOMPARE(text(QMessageBox::Yes), QStringLiteral("Ja"));
     QCOMPARE(text(QMessageBox::No), QStringLiteral("Nein"));
     QCOMPARE(text(QMessageBox::Cancel), QStringLiteral("Abbrechen"));
+}
+
+void TestStartup::everyWindowShowsTheProgramIcon()
+{
+    Program p;
+    p.start();
+    const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+    for (const int size : {16, 32, 48, 256})
+        QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+    const qint64 icon = QApplication::windowIcon().cacheKey();
+    QCOMPARE(p.window()->windowIcon().cacheKey(), icon);
+    QCOMPARE(p.forms.About->windowIcon().cacheKey(), icon);
+    QCOMPARE(p.forms.TeamForm->windowIcon().cacheKey(), icon);
+    QVERIFY(p.close(true));
 }
 
 int main(int argc, char *argv[])
