@@ -6,23 +6,26 @@ include(GNUInstallDirs)
 set(VELUNDA_DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
 set(VELUNDA_APP_ID org.velunda.Velunda)
 
-install(TARGETS velunda velunda-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+  set(velunda_runtime_set RUNTIME_DEPENDENCY_SET velunda_runtime)
+endif()
+install(TARGETS velunda velunda-cli ${velunda_runtime_set}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(WIN32)
   # The help pages beside the programs, as in the build folder (DataLocation.cpp looks there).
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/help/ DESTINATION ${CMAKE_INSTALL_BINDIR}/help)
 
-  # SQLite and libxlsxwriter come as DLLs (vcpkg or a package manager); the Qt libraries and
-  # plugins are left to windeployqt, which also brings the German translations.
-  install(TARGETS velunda velunda-cli RUNTIME_DEPENDENCY_SET velunda_runtime)
+  # SQLite, libxlsxwriter and the compiler's runtime come as DLLs from where the build found
+  # them; the Qt libraries and plugins are left to windeployqt, which also brings the German
+  # translations.
   install(RUNTIME_DEPENDENCY_SET velunda_runtime
     DESTINATION ${CMAKE_INSTALL_BINDIR}
     PRE_EXCLUDE_REGEXES "api-ms-.*" "ext-ms-.*" "Qt6.*"
     POST_EXCLUDE_REGEXES ".*[Ss]ystem32/.*")
 
-  get_target_property(velunda_qmake Qt6::qmake IMPORTED_LOCATION)
-  get_filename_component(velunda_qt_bin "${velunda_qmake}" DIRECTORY)
-  find_program(WINDEPLOYQT_EXECUTABLE NAMES windeployqt windeployqt6 HINTS "${velunda_qt_bin}" REQUIRED)
+  find_program(WINDEPLOYQT_EXECUTABLE NAMES windeployqt windeployqt6
+               HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" REQUIRED)
   install(CODE "
     execute_process(COMMAND \"${WINDEPLOYQT_EXECUTABLE}\" --no-compiler-runtime
               \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/velunda.exe\"
