@@ -24,7 +24,7 @@ Command backupCommand()
     c.name = QStringLiteral("backup");
     c.summary = QStringLiteral("legt jetzt eine Sicherung der Datenbank an");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli backup VERZEICHNIS\n"
+        "Aufruf: velunda-cli backup [VERZEICHNIS]\n"
         "\n"
         "Legt im Ordner \"Sicherungen\" der Datenbank eine Sicherung aller Tabellen und des\n"
         "Protokolls an, alle vom selben Augenblick, und gibt ihren Namen aus. Velunda legt\n"
@@ -32,7 +32,7 @@ Command backupCommand()
         "zehn Minuten, während Ergebnisse eingegeben werden. Behalten werden die letzten\n"
         "30 und von jedem Tag die letzte.\n");
     c.run = [](const QStringList &args) {
-        const Arguments a(args, {});
+        Arguments a(args, {});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         Database db;
         openDatabase(db, a.positional.first());
@@ -50,13 +50,13 @@ Command backupsCommand()
     c.name = QStringLiteral("backups");
     c.summary = QStringLiteral("listet die Sicherungen, die neueste zuerst");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli backups VERZEICHNIS\n"
+        "Aufruf: velunda-cli backups [VERZEICHNIS]\n"
         "\n"
         "Gibt für jede Sicherung der Datenbank eine Zeile aus, die neueste zuerst, die\n"
         "Felder durch Tabulatoren getrennt: der Name (den restore nimmt), Datum, Uhrzeit\n"
         "und der Befehl, vor dem sie entstand. Verändert nichts.\n");
     c.run = [](const QStringList &args) {
-        const Arguments a(args, {});
+        Arguments a(args, {});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         const QString directory = a.positional.first();
         requireDirectory(directory);
@@ -77,7 +77,7 @@ Command restoreCommand()
     c.name = QStringLiteral("restore");
     c.summary = QStringLiteral("stellt eine Sicherung wieder her");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli restore VERZEICHNIS NAME\n"
+        "Aufruf: velunda-cli restore [VERZEICHNIS] NAME\n"
         "\n"
         "Sichert zuerst den jetzigen Stand und setzt dann alle Tabellen auf den Stand der\n"
         "Sicherung NAME (wie velunda-cli backups sie nennt; der Anfang des Namens genügt,\n"
@@ -86,7 +86,7 @@ Command restoreCommand()
         "von Ergebnissen, Fertig- und Gedruckt-Marken und Startnummern als\n"
         "\"Wiederherstellung\".\n");
     c.run = [](const QStringList &args) {
-        const Arguments a(args, {});
+        Arguments a(args, {});
         a.expectPositional({QStringLiteral("VERZEICHNIS"), QStringLiteral("NAME")});
         const QString directory = a.positional.at(0);
         Database db;

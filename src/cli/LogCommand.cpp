@@ -14,7 +14,7 @@ Command logCommand()
     c.name = QStringLiteral("log");
     c.summary = QStringLiteral("zeigt das Protokoll der Änderungen eines Anlasses");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli log VERZEICHNIS --event N [--team T]\n"
+        "Aufruf: velunda-cli log [VERZEICHNIS] --event N [--team T]\n"
         "\n"
         "Gibt die protokollierten Änderungen im Anlass N aus, die älteste zuerst, eine je\n"
         "Zeile, die Felder durch Tabulatoren getrennt: Zeitpunkt, Quelle, Teilnehmer,\n"
@@ -26,7 +26,7 @@ Command logCommand()
         "\n"
         "Verändert nichts.\n");
     c.run = [](const QStringList &args) {
-        const Arguments a(args, {QStringLiteral("--event"), QStringLiteral("--team")});
+        Arguments a(args, {QStringLiteral("--event"), QStringLiteral("--team")});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         if (!a.has(QStringLiteral("--event")))
             throw UsageError(QStringLiteral("Die Option --event fehlt."));
