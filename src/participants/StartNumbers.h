@@ -20,13 +20,16 @@ public:
     // "Neue Startnummern vergeben": asks, then numbers the teams 1, 2, 3 ... in a random
     // order, then the groups, each group's members sharing its number. False on No.
     bool NewStrNrBtnClick();
+    // Its work without question and refresh: clearing, draw and numbering, all or nothing.
+    void DrawStartNumbers();
 
     // Sets the start number of the participant's entry in the open event, if it has one.
     void SetEntryStartNr(int teamNr, int startNr);
 
 private:
-    void setStandingNumber(int teamNr, int startNr);
-    int nextStartNr();
+    // After the draw: numbers every participant of the open event and each member of its
+    // groups, in a few statements over the whole event.
+    void numberDrawnParticipants();
 
     Competition &m_competition;
 };
