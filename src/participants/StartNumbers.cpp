@@ -50,24 +50,6 @@ void StartNumbers::ResetRandomNumbers()
         QStringLiteral("UPDATE Team SET RandomNum = 0 WHERE RandomNum <> 0"));
 }
 
-void StartNumbers::DrawRandomNumbers()
-{
-    Database &db = m_competition.data().db();
-    // A generator seeded afresh for every draw, so that each run gives a new order.
-    auto generator = std::make_shared<std::mt19937>(std::random_device{}());
-    db.defineFunction(QStringLiteral("velunda_draw"), [generator] {
-        return qint64(std::uniform_int_distribution<int>(0, 19999)(*generator));
-    });
-    Statement draw(
-        db,
-        QStringList{
-            QStringLiteral("UPDATE Team SET RandomNum = velunda_draw()"),
-            QStringLiteral(
-                "WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr)")});
-    draw.bind("AnlassNr", m_competition.CurrentAnlassNr());
-    draw.exec();
-}
-
 void StartNumbers::SetEntryStartNr(int teamNr, int startNr)
 {
     Statement s(m_competition.data().db(),
@@ -83,23 +65,33 @@ void StartNumbers::numberDrawnParticipants()
 {
     Database &db = m_competition.data().db();
     const int anlassNr = m_competition.CurrentAnlassNr();
-    // Equal draws fall back to the name order that the team overview shows.
+    // A generator seeded afresh for every draw, so that each run gives a new order; equal
+    // draws fall back to the name order that the team overview shows.
+    auto generator = std::make_shared<std::mt19937>(std::random_device{}());
+    db.defineFunction(QStringLiteral("velunda_draw"), [generator] {
+        return qint64(std::uniform_int_distribution<int>(0, 19999)(*generator));
+    });
     db.defineCollation(QStringLiteral("VelundaName"), TeamLists::compareNames);
-    // The numbers of this run, computed for the whole event before anything is written:
-    // Own is the number the participant's pass gives it, StartNr the one it keeps.
-    db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.StartDraw;"
-                           "CREATE TEMP TABLE StartDraw (TeamNr INTEGER PRIMARY KEY, "
-                           "Typ INTEGER NOT NULL, Own INTEGER NOT NULL, StartNr INTEGER NOT NULL)"));
+    // The numbers of this run, computed for the whole event before anything is written. The
+    // draws live here rather than in Team.RandomNum: they matter only for this order. Own is
+    // the number the participant's pass gives it, StartNr the one it keeps.
+    db.exec(
+        QStringLiteral("DROP TABLE IF EXISTS temp.StartDraw;"
+                       "CREATE TEMP TABLE StartDraw (TeamNr INTEGER PRIMARY KEY, "
+                       "Typ INTEGER NOT NULL, Own INTEGER NOT NULL, StartNr INTEGER NOT NULL)"));
     // Teams (members included) 1, 2, 3 ... in the drawn order, then the groups after them.
     Statement own(
         db,
         QStringList{
             QStringLiteral("INSERT INTO temp.StartDraw (TeamNr, Typ, Own, StartNr)"),
-            QStringLiteral("SELECT TeamNr, Typ, n, n FROM (SELECT t.TeamNr, t.Typ, row_number()"),
-            QStringLiteral("    OVER (ORDER BY t.Typ, t.RandomNum, t.Name COLLATE VelundaName,"),
-            QStringLiteral("          t.Vorname COLLATE VelundaName, t.TeamNr) AS n"),
+            QStringLiteral(
+                "WITH drawn AS MATERIALIZED (SELECT t.TeamNr, t.Typ, t.Name, t.Vorname,"),
+            QStringLiteral("    velunda_draw() AS RandomNum"),
             QStringLiteral("  FROM TeamsProAnlass e JOIN Team t ON t.TeamNr = e.TeamNr"),
-            QStringLiteral("  WHERE e.AnlassNr = :AnlassNr AND t.Typ IN (1, 2))")});
+            QStringLiteral("  WHERE e.AnlassNr = :AnlassNr AND t.Typ IN (1, 2))"),
+            QStringLiteral("SELECT TeamNr, Typ, n, n FROM (SELECT TeamNr, Typ, row_number()"),
+            QStringLiteral("    OVER (ORDER BY Typ, RandomNum, Name COLLATE VelundaName,"),
+            QStringLiteral("          Vorname COLLATE VelundaName, TeamNr) AS n FROM drawn)")});
     own.bind("AnlassNr", anlassNr);
     own.exec();
     // Every member of a numbered group takes its group's number, entered or not. Numbers
@@ -112,12 +104,23 @@ void StartNumbers::numberDrawnParticipants()
         "  JOIN Team t ON t.TeamNr = g.TeamNr\n"
         "WHERE true GROUP BY g.TeamNr\n"
         "ON CONFLICT (TeamNr) DO UPDATE SET StartNr = max(StartNr, excluded.StartNr)"));
-    db.exec(QStringLiteral("UPDATE Team SET StartNr = d.StartNr FROM temp.StartDraw d "
-                           "WHERE d.TeamNr = Team.TeamNr"));
+    // One write per row: the numbers drawn, 0 for a participant left without one (a kind
+    // that is neither team nor group, or an entry whose team is gone).
+    Statement teams(
+        db,
+        QStringList{QStringLiteral("UPDATE Team SET StartNr = coalesce((SELECT d.StartNr FROM "
+                                   "temp.StartDraw d WHERE d.TeamNr = Team.TeamNr), 0)"),
+                    QStringLiteral("WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass WHERE "
+                                   "AnlassNr = :AnlassNr"),
+                    QStringLiteral("    UNION SELECT TeamNr FROM temp.StartDraw)")});
+    teams.bind("AnlassNr", anlassNr);
+    teams.exec();
     Statement entries(
-        db, QStringLiteral("UPDATE TeamsProAnlass SET StartNr = d.StartNr FROM temp.StartDraw d "
-                           "WHERE TeamsProAnlass.AnlassNr = :AnlassNr "
-                           "AND d.TeamNr = TeamsProAnlass.TeamNr"));
+        db,
+        QStringList{QStringLiteral("UPDATE TeamsProAnlass SET StartNr = coalesce((SELECT "
+                                   "d.StartNr FROM temp.StartDraw d"),
+                    QStringLiteral("    WHERE d.TeamNr = TeamsProAnlass.TeamNr), 0)"),
+                    QStringLiteral("WHERE AnlassNr = :AnlassNr")});
     entries.bind("AnlassNr", anlassNr);
     entries.exec();
     db.exec(QStringLiteral("DROP TABLE temp.StartDraw"));
@@ -138,9 +141,8 @@ bool StartNumbers::NewStrNrBtnClick()
 void StartNumbers::DrawStartNumbers()
 {
     Transaction transaction(m_competition.data().db());
-    ClearStartNumbers();
-    DrawRandomNumbers();
     numberDrawnParticipants();
+    // Draws that a broken run of an older version left behind.
     ResetRandomNumbers();
     transaction.commit();
 }
