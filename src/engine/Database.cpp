@@ -251,9 +251,9 @@ void callFunction(sqlite3_context *context, int, sqlite3_value **)
 void Database::defineCollation(const QString &name, Collation compare)
 {
     auto *owned = new Collation(std::move(compare));
-    const int rc = sqlite3_create_collation_v2(
-        handle(), name.toUtf8().constData(), SQLITE_UTF8, owned, compareText,
-        [](void *p) { delete static_cast<Collation *>(p); });
+    const int rc = sqlite3_create_collation_v2(handle(), name.toUtf8().constData(), SQLITE_UTF8,
+                                               owned, compareText,
+                                               [](void *p) { delete static_cast<Collation *>(p); });
     if (rc != SQLITE_OK) {
         delete owned;
         raise(rc);

@@ -194,8 +194,9 @@ private Q_SLOTS:
     {
         Fixture f;
         {
-            Statement plan(f.t.db(), QStringLiteral("EXPLAIN QUERY PLAN SELECT max(StartNr) FROM "
-                                                    "TeamsProAnlass WHERE AnlassNr = 1"));
+            Statement plan(f.t.db(),
+                           QStringLiteral("EXPLAIN QUERY PLAN SELECT max(StartNr) FROM "
+                                          "TeamsProAnlass WHERE AnlassNr = 1"));
             QVERIFY(plan.next());
             QVERIFY2(plan.text(3).contains(QStringLiteral("AnlassStartNr")),
                      qPrintable(plan.text(3)));
