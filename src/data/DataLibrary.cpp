@@ -365,8 +365,10 @@ QList<ParticipantRow> DataLibrary::ParticipantList(int anlassNr, int teamNr)
             QStringLiteral(
                 "                  sum(p.ZusatzspielPunkte) AS ZP, sum(p.ZusatzspielZeit) AS ZZ"),
             QStringLiteral("           FROM TeamsProGruppe g"),
-            QStringLiteral(
-                "           JOIN Parcours p ON p.TeamNr = g.TeamNr AND p.AnlassNr = :AnlassNr")
+            // For one group its members come first: the event's results are many more.
+            (teamNr > 0 ? QStringLiteral("           CROSS JOIN")
+                        : QStringLiteral("           JOIN"))
+                + QStringLiteral(" Parcours p ON p.TeamNr = g.TeamNr AND p.AnlassNr = :AnlassNr")
                 + only("g.GruppenNr"),
             QStringLiteral("           GROUP BY g.GruppenNr) grp"),
             QStringLiteral("       ON grp.GruppenNr = e.TeamNr AND e.IsGroup <> 0"),
