@@ -43,15 +43,8 @@ ReportDocument RankListReport::layout()
     Band title;
     title.kind = BandKind::Title;
     title.height = 26.7;
-    Element reportTitle;
-    reportTitle.name = QStringLiteral("Title");
-    reportTitle.kind = ElementKind::ReportTitle;
-    reportTitle.top = 4.0;
-    reportTitle.centerOnBand = true;
-    reportTitle.font = arial(16, true);
-    title.elements.append(reportTitle);
-    Element subtitle = text(QStringLiteral("Subtitle"), QString(), 0, 13.2, arial(11, true));
-    subtitle.centerOnBand = true;
+    title.elements.append(ReportElements::reportTitle());
+    Element subtitle = ReportElements::centred(QStringLiteral("Subtitle"), 13.2, arial(11, true));
     subtitle.wrap = true;
     title.elements.append(subtitle);
     const QList<QPair<QString, double>> headings{

@@ -39,6 +39,24 @@ Element field(const QString &name, double left, double width, Align align, const
     return e;
 }
 
+Element reportTitle()
+{
+    Element e;
+    e.name = QStringLiteral("Title");
+    e.kind = ElementKind::ReportTitle;
+    e.top = 4.0;
+    e.centerOnBand = true;
+    e.font = arial(16, true);
+    return e;
+}
+
+Element centred(const QString &name, double top, const FontSpec &font)
+{
+    Element e = text(name, QString(), 0, top, font);
+    e.centerOnBand = true;
+    return e;
+}
+
 Element rule(double top)
 {
     Element e;

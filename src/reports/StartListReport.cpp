@@ -54,15 +54,8 @@ ReportDocument StartListReport::layout()
     Band title;
     title.kind = BandKind::Title;
     title.height = 20.0;
-    Element reportTitle;
-    reportTitle.name = QStringLiteral("Title");
-    reportTitle.kind = ElementKind::ReportTitle;
-    reportTitle.top = 4.0;
-    reportTitle.centerOnBand = true;
-    reportTitle.font = arial(16, true);
-    title.elements.append(reportTitle);
-    Element subtitle = text(QStringLiteral("Subtitle"), QString(), 0, 12.5, arial(11, true));
-    subtitle.centerOnBand = true;
+    title.elements.append(ReportElements::reportTitle());
+    Element subtitle = ReportElements::centred(QStringLiteral("Subtitle"), 12.5, arial(11, true));
     title.elements.append(subtitle);
     doc.bands.append(title);
 
