@@ -18,7 +18,7 @@ Command startListCommand()
     c.name = QStringLiteral("startlist");
     c.summary = QStringLiteral("schreibt die Startliste, auf Wunsch nach neuer Auslosung");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli startlist VERZEICHNIS --event N [--category K|all] [--draw]\n"
+        "Aufruf: velunda-cli startlist [VERZEICHNIS] --event N [--category K|all] [--draw]\n"
         "        [--format csv|pdf|xlsx|html|txt] [-o DATEI]\n"
         "\n"
         "Schreibt die Startliste des Anlasses N, wie sie das Programm unter „Drucken >\n"
@@ -36,10 +36,10 @@ Command startListCommand()
         "Ohne --draw bleibt die Datenbank unverändert.\n");
     c.paints = true;
     c.run = [](const QStringList &args) {
-        const Arguments a(args,
-                          {QStringLiteral("--event"), QStringLiteral("--category"),
-                           QStringLiteral("--format"), QStringLiteral("-o")},
-                          {QStringLiteral("--draw")});
+        Arguments a(args,
+                    {QStringLiteral("--event"), QStringLiteral("--category"),
+                     QStringLiteral("--format"), QStringLiteral("-o")},
+                    {QStringLiteral("--draw")});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         if (!a.has(QStringLiteral("--event")))
             throw UsageError(QStringLiteral("Die Option --event fehlt."));
