@@ -31,7 +31,8 @@ void Entries::EnterParticipant(int anlassNr, int teamNr, bool isGroup, int group
         EnterInto(m_competition.data(), anlassNr, teamNr, isGroup, groupNr);
         transaction.commit();
     }
-    m_competition.RefreshParticipants();
+    // A member entry is not listed; its group's row shows what the member adds to it.
+    m_competition.RefreshParticipant(groupNr != 0 ? groupNr : teamNr);
 }
 
 void Entries::EnterGroup(int anlassNr, int groupNr, const QList<int> &memberNrs)
@@ -43,7 +44,7 @@ void Entries::EnterGroup(int anlassNr, int groupNr, const QList<int> &memberNrs)
             EnterInto(m_competition.data(), anlassNr, member, false, groupNr);
         transaction.commit();
     }
-    m_competition.RefreshParticipants();
+    m_competition.RefreshParticipant(groupNr);
 }
 
 bool Entries::EnterInto(DataLibrary &data, int anlassNr, int teamNr, bool isGroup, int groupNr)

@@ -20,6 +20,7 @@
 #include "participants/ui/TeamOverviewForm.h"
 #include "ranking/Ranking.h"
 #include "reports/Scorecards.h"
+#include "reports/StartListReport.h"
 #include "results/FinishedStatus.h"
 #include "results/ui/TeamResultForm.h"
 
@@ -369,6 +370,12 @@ void TMainForm::createMenus()
               [&c] { c.ranking().RunRankList(false, false, true); });
     addAction(group, QStringLiteral("&Drucken"), "PrintRankListItem",
               [&c] { c.ranking().RunRankList(true, false, true); });
+    print->addSeparator();
+    QMenu *startList = print->addMenu(QStringLiteral("&Startliste"));
+    addAction(startList, QStringLiteral("&Vorschau"), "PreviewStartListItem",
+              [&c] { StartListReport(c).OutputStartList(false); });
+    addAction(startList, QStringLiteral("&Drucken"), "PrintStartListItem",
+              [&c] { StartListReport(c).OutputStartList(true); });
 
     QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     helpMenu->setObjectName(QStringLiteral("HilfeMenu"));
@@ -537,6 +544,11 @@ QList<int> TMainForm::selectedTeamNrs() const
     return ::selectedTeamNrs(m_grid, m_competition.participants());
 }
 
+void TMainForm::showStatus(const QString &text)
+{
+    m_statusFirst->setText(text);
+}
+
 void TMainForm::MenuItemClick()
 {
     m_statusFirst->clear();
@@ -596,7 +608,8 @@ void TMainForm::DBGrid1DblClick()
     if (m_competition.hasAddGame())
         status.SetAddGameFinished(participant.TeamNr, m_forms.TeamResultForm->addGameFinished(),
                                   false);
-    m_competition.RefreshParticipants();
+    // Only this participant changed: its row is updated, not the whole list reread.
+    m_competition.RefreshParticipant(participant.TeamNr);
     setCurrentRow(m_competition.participantIndex(participant.TeamNr));
 }
 
