@@ -6,6 +6,7 @@
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
 #include "participants/Entries.h"
+#include "participants/StartNumbers.h"
 #include "results/FinishedStatus.h"
 #include "results/ResultSheet.h"
 #include "support/TestDatabase.h"
@@ -130,6 +131,25 @@ private Q_SLOTS:
         QCOMPARE(lines.first().source, QStringLiteral("Meldung"));
         QCOMPARE(lines.first().oldValue, QStringLiteral("0"));
         QCOMPARE(lines.first().newValue, QStringLiteral("5"));
+    }
+
+    // The draw writes whole tables at once; each number that changed is still a line of its own.
+    void theDrawLogsEveryNumberItChanges()
+    {
+        const int kat = t->addCategory(QStringLiteral("Junioren"));
+        const int group = t->addGroup(QStringLiteral("Rudel"), kat);
+        t->addMember(group, m_team);
+        t->addEntry(m_event, group, 0, true);
+        t->competition->startNumbers().DrawStartNumbers();
+        QCOMPARE(t->count(QStringLiteral("SELECT StartNr FROM TeamsProAnlass WHERE TeamNr = %1")
+                              .arg(m_team)),
+                 2);
+        const QString logged = QStringLiteral(
+            "SELECT count(*) FROM Protokoll WHERE Quelle = 'Startnummern' AND TeamNr = %1");
+        QCOMPARE(t->count(logged.arg(group)), 1);
+        QCOMPARE(t->count(logged.arg(m_team)), 1); // 4 -> 2: its group's number
+        t->competition->startNumbers().DrawStartNumbers();
+        QCOMPARE(t->count(logged.arg(m_team)), 1); // an unchanged number is not logged again
     }
 
     // A group's history holds its own flags and its members' results.
