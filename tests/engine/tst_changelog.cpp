@@ -141,9 +141,10 @@ private Q_SLOTS:
         t->addMember(group, m_team);
         t->addEntry(m_event, group, 0, true);
         t->competition->startNumbers().DrawStartNumbers();
-        QCOMPARE(t->count(QStringLiteral("SELECT StartNr FROM TeamsProAnlass WHERE TeamNr = %1")
-                              .arg(m_team)),
-                 2);
+        QCOMPARE(
+            t->count(
+                QStringLiteral("SELECT StartNr FROM TeamsProAnlass WHERE TeamNr = %1").arg(m_team)),
+            2);
         const QString logged = QStringLiteral(
             "SELECT count(*) FROM Protokoll WHERE Quelle = 'Startnummern' AND TeamNr = %1");
         QCOMPARE(t->count(logged.arg(group)), 1);
