@@ -19,11 +19,13 @@ QString sqliteText(sqlite3 *handle, int resultCode)
     return QString::fromUtf8(sqlite3_errstr(resultCode));
 }
 
-QString uriFor(const QString &path, bool creating)
+QString uriFor(const QString &path, bool creating, bool readOnly)
 {
     QString uri =
         QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
-    uri += creating ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw");
+    uri += creating ? QStringLiteral("?mode=rwc")
+        : readOnly  ? QStringLiteral("?mode=ro")
+                    : QStringLiteral("?mode=rw");
     return uri;
 }
 
@@ -63,9 +65,10 @@ void Database::raise(int resultCode, const QString &context) const
     throw DatabaseError(message);
 }
 
-void Database::open(const QString &directory)
+void Database::open(const QString &directory, Mode mode)
 {
     close();
+    m_mode = mode;
     const QDir dir(directory);
     if (!dir.exists())
         throw DatabaseError(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
@@ -131,7 +134,9 @@ void Database::attachAll(const QString &directory, bool creating)
     m_handle = handle;
     m_directory = QDir(directory).absolutePath();
     sqlite3_extended_result_codes(m_handle, 1);
-    sqlite3_busy_timeout(m_handle, 3000);
+    // A reader gives way quickly: it would rather show the last state again than keep a
+    // commit of the program waiting.
+    sqlite3_busy_timeout(m_handle, isReadOnly() ? 250 : 3000);
     const QDir dir(directory);
     try {
         for (const Schema::Table &table : Schema::tables()) {
@@ -145,6 +150,8 @@ void Database::attachAll(const QString &directory, bool creating)
                                         .arg(QDir::toNativeSeparators(file), e.message()));
             }
         }
+        if (isReadOnly())
+            exec(QStringLiteral("PRAGMA query_only = 1"));
     } catch (...) {
         close();
         throw;
@@ -156,9 +163,9 @@ void Database::attachTable(const Schema::Table &table, const QString &file, bool
     {
         Statement attach(*this,
                          QStringLiteral("ATTACH DATABASE :uri AS \"%1\"").arg(table.schemaName()));
-        attach.bind("uri", uriFor(file, creating));
+        attach.bind("uri", uriFor(file, creating, isReadOnly()));
         attach.exec();
-        if (!durable)
+        if (!durable && !isReadOnly())
             exec(QStringLiteral("PRAGMA \"%1\".synchronous = OFF").arg(table.schemaName()));
         if (creating) {
             exec(QStringLiteral("BEGIN"));
@@ -204,6 +211,7 @@ void Database::close()
         m_handle = nullptr;
     }
     m_directory.clear();
+    m_mode = Mode::ReadWrite;
 }
 
 void Database::exec(const QString &sql)

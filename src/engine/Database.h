@@ -15,14 +15,19 @@ struct Table;
 class Database
 {
 public:
+    // A reader beside the program (the live board) opens the files read-only: it can
+    // neither write them nor roll back another connection's interrupted transaction.
+    enum class Mode { ReadWrite, ReadOnly };
+
     Database();
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
-    void open(const QString &directory);
+    void open(const QString &directory, Mode mode = Mode::ReadWrite);
     void close();
     bool isOpen() const { return m_handle != nullptr; }
+    bool isReadOnly() const { return m_mode == Mode::ReadOnly; }
     QString directory() const { return m_directory; }
 
     // Creates the eight empty tables in an existing directory that holds none of them yet.
@@ -48,4 +53,5 @@ private:
 
     sqlite3 *m_handle = nullptr;
     QString m_directory;
+    Mode m_mode = Mode::ReadWrite;
 };
