@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
   libsqlite3-dev sqlite3 libxlsxwriter-dev
   fonts-liberation2 xvfb xauth poppler-utils unzip ccache
+  qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium chromium-driver python3-selenium
 )
 
 missing=()

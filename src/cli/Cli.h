@@ -148,5 +148,6 @@ Command rankListCommand();
 Command scorecardsCommand();
 Command checkCommand();
 Command importTeamsCommand();
+Command serveCommand();
 
 } // namespace Cli

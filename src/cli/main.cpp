@@ -13,7 +13,8 @@ namespace {
 QList<Cli::Command> commands()
 {
     return {Cli::initDbCommand(),     Cli::eventsCommand(), Cli::rankListCommand(),
-            Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand()};
+            Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand(),
+            Cli::serveCommand()};
 }
 
 QString overview()
