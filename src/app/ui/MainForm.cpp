@@ -12,6 +12,7 @@
 #include "data/DataLibrary.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
+#include "live/ui/LiveResultsDialog.h"
 #include "participants/Entries.h"
 #include "participants/ui/GroupForm.h"
 #include "participants/ui/TeamForm.h"
@@ -289,6 +290,9 @@ void TMainForm::createMenus()
                   m_forms.TeamOverviewForm->NewStrNrBtnClick();
                   c.RefreshParticipants();
               });
+    event->addSeparator();
+    addAction(event, QStringLiteral("L&ive-Ergebnisse im Netzwerk ..."), "LiveItem",
+              [this, &c] { LiveResultsDialog::showFor(this, c); });
     event->addSeparator();
     addAction(event, QStringLiteral("Dr&ucker einrichten"), "Druckereinrichten1", [this] {
         QPrintDialog dialog(&m_forms.printer(), this);
