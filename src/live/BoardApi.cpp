@@ -1,7 +1,7 @@
 #include "live/BoardApi.h"
 
 #include "data/DataLibrary.h"
-#include "live/ResultsFeed.h"
+#include "live/LiveDocuments.h"
 #include "ranking/Standings.h"
 
 #include <QHttpServerRequest>
@@ -61,33 +61,32 @@ QJsonObject rowJson(const StandingRow &r)
 
 } // namespace
 
-HttpAnswer BoardApi::event(const QHttpServerRequest &)
+void BoardApi::event(const QHttpServerRequest &, const LiveHttpServer::Reply &reply)
 {
-    const int anlassNr = m_feed.anlassNr();
-    return HttpAnswer::json(m_feed.document(
-        QStringLiteral("event"), [anlassNr](DataLibrary &data, QJsonDocument &json) {
-            const std::optional<EventRow> event = data.ReadEvent(anlassNr);
-            if (!event) {
-                json.setObject(fehler(noEvent(anlassNr)));
-                return 404;
-            }
-            QJsonArray categories;
-            for (const CategoryRow &c : Standings::categories(data, *event)) {
-                categories.append(QJsonObject{{QStringLiteral("katNr"), c.KatNr},
-                                              {QStringLiteral("name"), c.KatBez}});
-            }
-            json.setObject(
-                QJsonObject{{QStringLiteral("anlassNr"), event->AnlassNr},
-                            {QStringLiteral("name"), event->AnlassBez},
-                            {QStringLiteral("rangberechnung"), event->CalcRangberechnung()},
-                            {QStringLiteral("zusatzspiel"), event->Zusatzspiel},
-                            {QStringLiteral("zusatzspielName"), event->ZusatzspielName},
-                            {QStringLiteral("kategorien"), categories}});
-            return 200;
-        }));
+    const auto compute = [](DataLibrary &data, int anlassNr, QJsonDocument &json) {
+        const std::optional<EventRow> event = data.ReadEvent(anlassNr);
+        if (!event) {
+            json.setObject(fehler(noEvent(anlassNr)));
+            return 404;
+        }
+        QJsonArray categories;
+        for (const CategoryRow &c : Standings::categories(data, *event)) {
+            categories.append(QJsonObject{{QStringLiteral("katNr"), c.KatNr},
+                                          {QStringLiteral("name"), c.KatBez}});
+        }
+        json.setObject(QJsonObject{{QStringLiteral("anlassNr"), event->AnlassNr},
+                                   {QStringLiteral("name"), event->AnlassBez},
+                                   {QStringLiteral("rangberechnung"), event->CalcRangberechnung()},
+                                   {QStringLiteral("zusatzspiel"), event->Zusatzspiel},
+                                   {QStringLiteral("zusatzspielName"), event->ZusatzspielName},
+                                   {QStringLiteral("kategorien"), categories}});
+        return 200;
+    };
+    m_documents.get(QStringLiteral("event"), compute,
+                    [reply](const LiveDocument &doc) { reply(HttpAnswer::json(doc)); });
 }
 
-HttpAnswer BoardApi::rankList(const QHttpServerRequest &request)
+void BoardApi::rankList(const QHttpServerRequest &request, const LiveHttpServer::Reply &reply)
 {
     const QUrlQuery query = request.query();
     const QString kindText = query.hasQueryItem(QStringLiteral("kind"))
@@ -95,9 +94,9 @@ HttpAnswer BoardApi::rankList(const QHttpServerRequest &request)
         : QStringLiteral("single");
     const std::optional<Standings::Kind> kind = kindNamed(kindText);
     if (!kind)
-        return HttpAnswer::error(400,
-                                 QStringLiteral("Unbekannte Art der Rangliste; möglich sind "
-                                                "single, group, additional und combined."));
+        return reply(HttpAnswer::error(400,
+                                       QStringLiteral("Unbekannte Art der Rangliste; möglich sind "
+                                                      "single, group, additional und combined.")));
     const QString categoryText = query.hasQueryItem(QStringLiteral("category"))
         ? query.queryItemValue(QStringLiteral("category"), QUrl::FullyDecoded)
         : QStringLiteral("all");
@@ -106,14 +105,14 @@ HttpAnswer BoardApi::rankList(const QHttpServerRequest &request)
         bool ok = false;
         katNr = categoryText.toInt(&ok);
         if (!ok || katNr <= 0 || categoryText != QString::number(katNr))
-            return HttpAnswer::error(400,
-                                     QStringLiteral("Die Kategorie ist „all“ oder die "
-                                                    "Nummer einer Kategorie."));
+            return reply(HttpAnswer::error(
+                400, QStringLiteral("Die Kategorie ist „all“ oder die Nummer einer Kategorie.")));
     }
 
-    const int anlassNr = m_feed.anlassNr();
     const QString key = QStringLiteral("ranklist/%1/%2").arg(int(*kind)).arg(katNr);
-    return HttpAnswer::json(m_feed.document(key, [&](DataLibrary &data, QJsonDocument &json) {
+    // Runs in the feed's thread: it takes nothing of this one but the checked values.
+    const auto compute = [kind = *kind, katNr](DataLibrary &data, int anlassNr,
+                                               QJsonDocument &json) {
         const std::optional<EventRow> event = data.ReadEvent(anlassNr);
         if (!event) {
             json.setObject(fehler(noEvent(anlassNr)));
@@ -126,21 +125,23 @@ HttpAnswer BoardApi::rankList(const QHttpServerRequest &request)
             json.setObject(fehler(QStringLiteral("Die Kategorie %1 gibt es nicht.").arg(katNr)));
             return 404;
         }
-        if (*kind != Standings::Kind::Single && *kind != Standings::Kind::Group
+        if (kind != Standings::Kind::Single && kind != Standings::Kind::Group
             && !event->Zusatzspiel) {
             json.setObject(fehler(
                 QStringLiteral("Der Anlass „%1“ hat kein Zusatzspiel.").arg(event->AnlassBez)));
             return 404;
         }
         QJsonArray rows;
-        for (const StandingRow &r : Standings::compute(data, *event, *kind, katNr, true))
+        for (const StandingRow &r : Standings::compute(data, *event, kind, katNr, true))
             rows.append(rowJson(r));
-        const StandingProgress progress = Standings::progress(data, *event, *kind, katNr);
+        const StandingProgress progress = Standings::progress(data, *event, kind, katNr);
         json.setObject(QJsonObject{{QStringLiteral("title"), event->AnlassBez},
-                                   {QStringLiteral("subtitle"), Standings::subtitle(*event, *kind)},
+                                   {QStringLiteral("subtitle"), Standings::subtitle(*event, kind)},
                                    {QStringLiteral("fertig"), progress.finished},
                                    {QStringLiteral("gemeldet"), progress.entered},
                                    {QStringLiteral("rows"), rows}});
         return 200;
-    }));
+    };
+    m_documents.get(key, compute,
+                    [reply](const LiveDocument &doc) { reply(HttpAnswer::json(doc)); });
 }

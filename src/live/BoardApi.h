@@ -1,22 +1,21 @@
 #pragma once
 
-#include "live/HttpAnswer.h"
+#include "live/LiveHttpServer.h"
 
-class QHttpServerRequest;
-class ResultsFeed;
+class LiveDocuments;
 
-// The board's JSON interface: the open event and the rank lists, read through the feed.
+// The board's JSON interface: the open event and the rank lists, computed by the feed.
 // Parameters are checked here, before anything is read.
 class BoardApi
 {
 public:
-    explicit BoardApi(ResultsFeed &feed) : m_feed(feed) { }
+    explicit BoardApi(LiveDocuments &documents) : m_documents(documents) { }
 
     // GET /api/event
-    HttpAnswer event(const QHttpServerRequest &request);
+    void event(const QHttpServerRequest &request, const LiveHttpServer::Reply &reply);
     // GET /api/ranklist?kind=single|group|additional|combined&category=all|<KatNr>
-    HttpAnswer rankList(const QHttpServerRequest &request);
+    void rankList(const QHttpServerRequest &request, const LiveHttpServer::Reply &reply);
 
 private:
-    ResultsFeed &m_feed;
+    LiveDocuments &m_documents;
 };

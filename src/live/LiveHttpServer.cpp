@@ -1,7 +1,7 @@
 #include "live/LiveHttpServer.h"
 
-#include <QHttpServerResponder>
 #include <QLocale>
+#include <QPointer>
 #include <QTcpSocket>
 
 namespace {
@@ -11,6 +11,28 @@ QByteArray httpDate(const QDateTime &time)
     return QLocale::c()
         .toString(time.toUTC(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"))
         .toLatin1();
+}
+
+QByteArray reason(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 304:
+        return "Not Modified";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
 }
 
 QByteArray allowed(QHttpServerRequest::Methods methods)
@@ -24,6 +46,48 @@ QByteArray allowed(QHttpServerRequest::Methods methods)
     return names.join(", ");
 }
 
+// What the answer depends on besides the handler's result, kept for an answer given later.
+struct Asked
+{
+    bool head = false;
+    bool close = false;
+    QByteArray ifNoneMatch;
+};
+
+void write(QTcpSocket *socket, const Asked &asked, HttpAnswer a)
+{
+    if (a.status == 200 && LiveHttpServer::matchesEtag(asked.ifNoneMatch, a.etag)) {
+        a.status = 304;
+        a.body.clear();
+    }
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(a.status) + ' ' + reason(a.status) + "\r\n";
+    const auto header = [&out](const QByteArray &name, const QByteArray &value) {
+        out += name + ": " + value + "\r\n";
+    };
+    if (a.status != 304 && !a.contentType.isEmpty())
+        header("Content-Type", a.contentType);
+    if (!a.etag.isEmpty())
+        header("ETag", a.etag);
+    if (a.lastModified.isValid())
+        header("Last-Modified", httpDate(a.lastModified));
+    // Every answer is checked again before use: the standing changes while it is shown.
+    header("Cache-Control", "no-cache");
+    header("X-Content-Type-Options", "nosniff");
+    header("Referrer-Policy", "no-referrer");
+    for (const auto &[name, value] : a.headers)
+        header(name, value);
+    if (asked.close)
+        header("Connection", "close");
+    if (a.status != 304)
+        header("Content-Length", QByteArray::number(a.body.size()));
+    out += "\r\n";
+    if (!asked.head)
+        out += a.body;
+    socket->write(out);
+    if (asked.close)
+        socket->disconnectFromHost();
+}
+
 } // namespace
 
 LiveHttpServer::LiveHttpServer(QObject *parent) : QAbstractHttpServer(parent)
@@ -35,6 +99,12 @@ void LiveHttpServer::route(const QString &path, QHttpServerRequest::Methods meth
     if (methods & QHttpServerRequest::Method::Get)
         methods |= QHttpServerRequest::Method::Head;
     m_routes[path] = Route{methods, std::move(handler)};
+}
+
+void LiveHttpServer::route(const QString &path, QHttpServerRequest::Methods methods,
+                           const HttpAnswer &fixed)
+{
+    route(path, methods, [fixed](const QHttpServerRequest &, const Reply &reply) { reply(fixed); });
 }
 
 bool LiveHttpServer::matchesEtag(const QByteArray &ifNoneMatch, const QByteArray &etag)
@@ -54,65 +124,38 @@ bool LiveHttpServer::matchesEtag(const QByteArray &ifNoneMatch, const QByteArray
     return false;
 }
 
-HttpAnswer LiveHttpServer::answer(const QHttpServerRequest &request) const
+bool LiveHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
+    if (ConnectionGuard *guard = ConnectionGuard::of(socket))
+        guard->requestDone();
+    Asked asked;
+    asked.head = request.method() == QHttpServerRequest::Method::Head;
+    asked.close = request.value(QByteArrayLiteral("connection")).toLower() == "close";
+    asked.ifNoneMatch = request.value(QByteArrayLiteral("if-none-match"));
+    // The connection may be gone by the time a later answer is ready.
+    const Reply reply = [socket = QPointer<QTcpSocket>(socket), asked](const HttpAnswer &a) {
+        if (socket && socket->state() == QAbstractSocket::ConnectedState)
+            write(socket, asked, a);
+    };
+
     const auto found = m_routes.find(request.url().path());
-    if (found == m_routes.end())
-        return HttpAnswer::error(404, QStringLiteral("Diese Seite gibt es nicht."));
+    if (found == m_routes.end()) {
+        reply(HttpAnswer::error(404, QStringLiteral("Diese Seite gibt es nicht.")));
+        return true;
+    }
     const Route &route = found->second;
     if (!(route.methods & request.method())) {
         HttpAnswer a =
             HttpAnswer::error(405, QStringLiteral("Diese Anfrage ist hier nicht erlaubt."));
         a.headers.append({QByteArrayLiteral("Allow"), allowed(route.methods)});
-        return a;
+        reply(a);
+        return true;
     }
-    return route.handler(request);
-}
-
-bool LiveHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
-{
-    if (ConnectionGuard *guard = ConnectionGuard::of(socket))
-        guard->requestDone();
-    HttpAnswer a = answer(request);
-    if (a.status == 200 && matchesEtag(request.value(QByteArrayLiteral("if-none-match")), a.etag)) {
-        a.status = 304;
-        a.body.clear();
-    }
-    send(request, socket, a);
+    route.handler(request, reply);
     return true;
 }
 
-void LiveHttpServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)
+void LiveHttpServer::missingHandler(const QHttpServerRequest &, QTcpSocket *socket)
 {
-    send(request, socket, HttpAnswer::error(404, QStringLiteral("Diese Seite gibt es nicht.")));
-}
-
-void LiveHttpServer::send(const QHttpServerRequest &request, QTcpSocket *socket,
-                          const HttpAnswer &a)
-{
-    QHttpServerResponder responder = makeResponder(request, socket);
-    responder.writeStatusLine(QHttpServerResponder::StatusCode(a.status));
-    if (a.status != 304 && !a.contentType.isEmpty())
-        responder.writeHeader(QByteArrayLiteral("Content-Type"), a.contentType);
-    if (!a.etag.isEmpty())
-        responder.writeHeader(QByteArrayLiteral("ETag"), a.etag);
-    if (a.lastModified.isValid())
-        responder.writeHeader(QByteArrayLiteral("Last-Modified"), httpDate(a.lastModified));
-    // Every answer is checked again before use: the standing changes while it is shown.
-    responder.writeHeader(QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-cache"));
-    responder.writeHeader(QByteArrayLiteral("X-Content-Type-Options"),
-                          QByteArrayLiteral("nosniff"));
-    responder.writeHeader(QByteArrayLiteral("Referrer-Policy"), QByteArrayLiteral("no-referrer"));
-    for (const auto &[name, value] : a.headers)
-        responder.writeHeader(name, value);
-    const bool close = request.value(QByteArrayLiteral("connection")).toLower() == "close";
-    if (close)
-        responder.writeHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("close"));
-    if (a.status != 304)
-        responder.writeHeader(QByteArrayLiteral("Content-Length"),
-                              QByteArray::number(a.body.size()));
-    const bool head = request.method() == QHttpServerRequest::Method::Head;
-    responder.writeBody(head ? QByteArray() : a.body);
-    if (close)
-        socket->disconnectFromHost();
+    write(socket, Asked(), HttpAnswer::error(404, QStringLiteral("Diese Seite gibt es nicht.")));
 }

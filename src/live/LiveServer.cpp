@@ -2,8 +2,8 @@
 
 #include "live/BoardApi.h"
 #include "live/ConnectionGuard.h"
+#include "live/LiveDocuments.h"
 #include "live/LiveHttpServer.h"
-#include "live/ResultsFeed.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -57,25 +57,34 @@ LiveError::LiveError(const QString &message)
 { }
 
 LiveServer::LiveServer(QObject *parent)
-    : QObject(parent), m_feed(std::make_unique<ResultsFeed>()),
-      m_api(std::make_unique<BoardApi>(*m_feed))
+    : QObject(parent), m_documents(std::make_unique<LiveDocuments>()),
+      m_api(std::make_unique<BoardApi>(*m_documents))
 { }
 
-LiveServer::~LiveServer() = default;
+LiveServer::~LiveServer()
+{
+    // The connections go before the answers they may still be waiting for.
+    stop();
+}
 
 void LiveServer::setSource(const QString &directory, int anlassNr)
 {
-    m_feed->setSource(directory, anlassNr);
+    m_documents->setSource(directory, anlassNr);
 }
 
 QString LiveServer::directory() const
 {
-    return m_feed->directory();
+    return m_documents->directory();
 }
 
 int LiveServer::anlassNr() const
 {
-    return m_feed->anlassNr();
+    return m_documents->anlassNr();
+}
+
+void LiveServer::checkForChanges()
+{
+    m_documents->checkForChanges();
 }
 
 void LiveServer::start(quint16 port, const QHostAddress &address)
@@ -116,8 +125,7 @@ void LiveServer::addRoutes()
 {
     using Method = QHttpServerRequest::Method;
     const auto page = [this](const QString &path, const QString &file, const QByteArray &type) {
-        const HttpAnswer answer = resource(file, type);
-        m_http->route(path, Method::Get, [answer](const QHttpServerRequest &) { return answer; });
+        m_http->route(path, Method::Get, resource(file, type));
     };
     page(QStringLiteral("/"), QStringLiteral("index.html"), "text/html; charset=utf-8");
     page(QStringLiteral("/board.js"), QStringLiteral("board.js"), "text/javascript; charset=utf-8");
@@ -125,9 +133,13 @@ void LiveServer::addRoutes()
     page(QStringLiteral("/favicon.svg"), QStringLiteral("favicon.svg"), "image/svg+xml");
     BoardApi *api = m_api.get();
     m_http->route(QStringLiteral("/api/event"), Method::Get,
-                  [api](const QHttpServerRequest &r) { return api->event(r); });
+                  [api](const QHttpServerRequest &r, const LiveHttpServer::Reply &reply) {
+                      api->event(r, reply);
+                  });
     m_http->route(QStringLiteral("/api/ranklist"), Method::Get,
-                  [api](const QHttpServerRequest &r) { return api->rankList(r); });
+                  [api](const QHttpServerRequest &r, const LiveHttpServer::Reply &reply) {
+                      api->rankList(r, reply);
+                  });
 }
 
 QList<QUrl> LiveServer::urls() const

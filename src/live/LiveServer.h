@@ -9,9 +9,9 @@
 #include <stdexcept>
 
 class BoardApi;
-class LiveHttpServer;
-class ResultsFeed;
 class GuardedTcpServer;
+class LiveDocuments;
+class LiveHttpServer;
 
 // The server could not start; the message says why, in German.
 class LiveError : public std::runtime_error
@@ -25,8 +25,9 @@ private:
 };
 
 // The live results server: the board's pages and its JSON interface on the local network,
-// for one event of one database directory. It reads on a connection of its own and never
-// writes; the program and the companion tool host it alike, in their own event loop.
+// for one event of one database directory. It reads on a connection of its own, in a thread
+// of its own, and never writes; the program and the companion tool host it alike, answering
+// in their own event loop.
 class LiveServer : public QObject
 {
     Q_OBJECT
@@ -54,7 +55,8 @@ public:
     QList<QUrl> urls() const;
     static QList<QUrl> urlsFor(const QHostAddress &bound, quint16 port);
 
-    ResultsFeed &feed() { return *m_feed; }
+    // Looks for changes at once, as after a change made in this process.
+    void checkForChanges();
 
 Q_SIGNALS:
     void runningChanged(bool running);
@@ -62,7 +64,7 @@ Q_SIGNALS:
 private:
     void addRoutes();
 
-    std::unique_ptr<ResultsFeed> m_feed;
+    std::unique_ptr<LiveDocuments> m_documents;
     std::unique_ptr<BoardApi> m_api;
     std::unique_ptr<LiveHttpServer> m_http;
     GuardedTcpServer *m_tcp = nullptr; // owned by m_http

@@ -33,9 +33,15 @@ QDateTime lastWritten(const QString &directory)
     return latest.isValid() ? latest : QDateTime::currentDateTimeUtc();
 }
 
+QByteArray errorBody(const QString &text)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("fehler"), text}})
+        .toJson(QJsonDocument::Compact);
+}
+
 } // namespace
 
-ResultsFeed::ResultsFeed(QObject *parent) : QObject(parent)
+ResultsFeed::ResultsFeed(Publish publish) : m_publish(std::move(publish)), m_poll(this)
 {
     m_poll.setInterval(PollIntervalMs);
     connect(&m_poll, &QTimer::timeout, this, &ResultsFeed::checkForChanges);
@@ -43,22 +49,25 @@ ResultsFeed::ResultsFeed(QObject *parent) : QObject(parent)
 
 ResultsFeed::~ResultsFeed() = default;
 
-void ResultsFeed::setSource(const QString &directory, int anlassNr)
+QString ResultsFeed::setSource(const QString &directory, int anlassNr, quint64 generation)
 {
-    const QString absolute = directory.isEmpty() ? QString() : QDir(directory).absolutePath();
-    if (absolute == m_directory && anlassNr == m_anlassNr && m_data.db().isOpen())
-        return;
     m_poll.stop();
-    m_cache.clear();
-    m_stale.clear();
-    m_versions.clear();
+    m_generation = generation;
     m_anlassNr = anlassNr;
+    m_published.clear();
+    m_failed.clear();
+    m_versions.clear();
+    const QString absolute = directory.isEmpty() ? QString() : QDir(directory).absolutePath();
     if (absolute != m_directory || !m_data.db().isOpen()) {
         m_data.db().close();
         m_directory.clear();
         if (absolute.isEmpty())
-            return;
-        m_data.db().open(absolute, Database::Mode::ReadOnly);
+            return QString();
+        try {
+            m_data.db().open(absolute, Database::Mode::ReadOnly);
+        } catch (const DatabaseError &e) {
+            return e.message();
+        }
         m_directory = absolute;
     }
     m_changedAt = lastWritten(m_directory);
@@ -69,7 +78,9 @@ void ResultsFeed::setSource(const QString &directory, int anlassNr)
     } catch (const DatabaseError &) {
         // Busy right now: the first poll takes the versions.
     }
+    publishAll();
     m_poll.start();
+    return QString();
 }
 
 QList<qint64> ResultsFeed::readVersions()
@@ -85,84 +96,77 @@ QList<qint64> ResultsFeed::readVersions()
         }
     }
     QList<qint64> versions;
-    for (const QString &schema : schemas) {
-        QString quoted = schema;
-        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        Statement s(m_data.db(), QStringLiteral("PRAGMA \"%1\".data_version").arg(quoted));
+    for (QString schema : schemas) {
+        schema.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        Statement s(m_data.db(), QStringLiteral("PRAGMA \"%1\".data_version").arg(schema));
         versions << (s.next() ? s.integer(0) : 0);
     }
     return versions;
 }
 
-void ResultsFeed::invalidate()
-{
-    for (auto it = m_cache.cbegin(); it != m_cache.cend(); ++it)
-        m_stale.insert(it.key(), it.value());
-    m_cache.clear();
-    m_changedAt = QDateTime::currentDateTimeUtc();
-}
-
-bool ResultsFeed::checkForChanges()
+void ResultsFeed::checkForChanges()
 {
     if (!m_data.db().isOpen())
-        return false;
+        return;
     QList<qint64> versions;
     try {
         Transaction read(m_data.db());
         versions = readVersions();
         read.commit();
     } catch (const DatabaseError &) {
-        return false; // a commit under way; the next poll sees it
+        return; // a commit under way; the next poll sees it
     }
-    if (versions == m_versions)
-        return false;
+    if (versions == m_versions) {
+        const QSet<QString> failed = m_failed;
+        for (const QString &key : failed)
+            m_publish(m_generation, key, run(key, m_computes.value(key)));
+        return;
+    }
     m_versions = versions;
-    invalidate();
-    Q_EMIT changed();
-    return true;
+    m_changedAt = QDateTime::currentDateTimeUtc();
+    publishAll();
 }
 
-LiveDocument ResultsFeed::document(const QString &key, const Compute &compute)
+void ResultsFeed::compute(const QString &key, const Compute &compute)
 {
-    if (const auto cached = m_cache.constFind(key); cached != m_cache.constEnd())
-        return cached.value();
+    m_computes.insert(key, compute);
+    m_publish(m_generation, key, run(key, compute));
+}
+
+void ResultsFeed::publishAll()
+{
+    for (auto it = m_computes.cbegin(); it != m_computes.cend(); ++it)
+        m_publish(m_generation, it.key(), run(it.key(), it.value()));
+}
+
+LiveDocument ResultsFeed::run(const QString &key, const Compute &compute)
+{
     LiveDocument doc;
+    m_failed.remove(key);
     if (!m_data.db().isOpen()) {
         doc.status = 503;
-        doc.body = QJsonDocument(QJsonObject{{QStringLiteral("fehler"),
-                                              QStringLiteral("Es ist keine Datenbank geöffnet.")}})
-                       .toJson(QJsonDocument::Compact);
+        doc.body = errorBody(QStringLiteral("Es ist keine Datenbank geöffnet."));
         return doc;
     }
     QJsonDocument json;
     try {
-        // The versions read in the same transaction as the answer, so that the answer is
-        // never cached under the state before a change it already shows.
         Transaction read(m_data.db());
-        const QList<qint64> versions = readVersions();
-        if (versions != m_versions) {
-            m_versions = versions;
-            invalidate();
-            QMetaObject::invokeMethod(this, &ResultsFeed::changed, Qt::QueuedConnection);
-        }
-        doc.status = compute(m_data, json);
+        doc.status = compute(m_data, m_anlassNr, json);
         read.commit();
     } catch (const DatabaseError &e) {
+        m_failed.insert(key);
         doc.status = 503;
         doc.body =
-            QJsonDocument(QJsonObject{{QStringLiteral("fehler"),
-                                       QString(QStringLiteral("Die Datenbank ist gerade nicht "
-                                                              "lesbar: ")
-                                               + e.message())}})
-                .toJson(QJsonDocument::Compact);
+            errorBody(QStringLiteral("Die Datenbank ist gerade nicht lesbar: ") + e.message());
         return doc;
     }
     doc.body = json.toJson(QJsonDocument::Compact);
     doc.etag = etagOf(doc.body);
-    const auto before = m_stale.constFind(key);
-    doc.lastModified = before != m_stale.constEnd() && before->etag == doc.etag
+    // The time of the last change that changed this answer, not just any change.
+    const auto before = m_published.constFind(key);
+    doc.lastModified = before != m_published.constEnd() && before->etag == doc.etag
         ? before->lastModified
         : m_changedAt;
-    m_cache.insert(key, doc);
+    m_published.insert(key, doc);
     return doc;
 }

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -17,49 +18,51 @@ struct LiveDocument
 {
     int status = 200;
     QByteArray body; // JSON
-    QByteArray etag; // quoted, as the header carries it
+    QByteArray etag; // quoted, as the header carries it; empty for an answer not to keep
     QDateTime lastModified; // when the body last changed, as far as the server saw it
 };
 
-// What the live server reads: the database directory and the event to show, on a read-only
-// connection of its own. It never writes the files and never waits long for a lock: reading
-// gives way to the program's commits. Answers are cached until a change of the files by any
-// connection or process shows in their data versions, which are polled twice a second.
+// The reading side of the live server, in a thread of its own so that neither a long list
+// nor a lock held by the program's commit ever holds up an answer: it keeps a read-only
+// connection to the database directory, polls the data versions of its files twice a second,
+// and computes every answer asked for so far again after each change, publishing the results.
+// It never writes the files; a read gives way to the program's commits.
 class ResultsFeed : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit ResultsFeed(QObject *parent = nullptr);
+    // Fills json for the event anlassNr and returns the HTTP status; runs in a read transaction.
+    using Compute = std::function<int(DataLibrary &data, int anlassNr, QJsonDocument &json)>;
+    // Called in the feed's thread with each new answer.
+    using Publish =
+        std::function<void(quint64 generation, const QString &key, const LiveDocument &doc)>;
+
+    explicit ResultsFeed(Publish publish);
     ~ResultsFeed() override;
 
-    // Another directory or event: reopens the connection. An empty directory closes it.
-    // Throws DatabaseError when the directory cannot be opened.
-    void setSource(const QString &directory, int anlassNr);
-    QString directory() const { return m_directory; }
-    int anlassNr() const { return m_anlassNr; }
-
-    // The cached answer for key, or compute's, run inside one read transaction. compute
-    // returns the status and the JSON; a database error gives 503 and is not cached.
-    using Compute = std::function<int(DataLibrary &data, QJsonDocument &json)>;
-    LiveDocument document(const QString &key, const Compute &compute);
-
-    // Looks at the data versions now (the poll does it every 500 ms); true after a change.
-    bool checkForChanges();
-
-Q_SIGNALS:
-    void changed();
+    // Another directory or event; everything is computed afresh under the new generation.
+    // Returns the error, empty when the directory could be opened.
+    QString setSource(const QString &directory, int anlassNr, quint64 generation);
+    // Computes key now and from now on after every change.
+    void compute(const QString &key, const Compute &compute);
+    // Looks at the data versions now; after a change, recomputes and publishes.
+    void checkForChanges();
 
 private:
     QList<qint64> readVersions();
-    void invalidate();
+    LiveDocument run(const QString &key, const Compute &compute);
+    void publishAll();
 
+    Publish m_publish;
     DataLibrary m_data;
     QString m_directory;
     int m_anlassNr = 0;
+    quint64 m_generation = 0;
     QTimer m_poll;
     QList<qint64> m_versions;
     QDateTime m_changedAt;
-    QHash<QString, LiveDocument> m_cache;
-    QHash<QString, LiveDocument> m_stale; // the answers before the last change
+    QHash<QString, Compute> m_computes;
+    QHash<QString, LiveDocument> m_published;
+    QSet<QString> m_failed; // to try again at the next poll
 };

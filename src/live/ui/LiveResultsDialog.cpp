@@ -6,7 +6,6 @@
 #include "data/DataLibrary.h"
 #include "engine/DatabaseError.h"
 #include "live/LiveServer.h"
-#include "live/ResultsFeed.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -72,7 +71,7 @@ LiveResultsDialog::LiveResultsDialog(Competition &competition, QWidget *parent)
     connect(&m_competition, &Competition::eventChanged, this, &LiveResultsDialog::followEvent);
     // A change made here shows at once; other processes' changes through the feed's poll.
     connect(&m_competition, &Competition::participantsChanged, this,
-            [this] { m_server->feed().checkForChanges(); });
+            [this] { m_server->checkForChanges(); });
     connect(m_server.get(), &LiveServer::runningChanged, this, &LiveResultsDialog::showState);
     HelpWindow::bindTopic(this, 1040);
     showState();
