@@ -56,6 +56,8 @@ private Q_SLOTS:
         const QList<QLabel *> links = dialog.findChildren<QLabel *>(u"LiveAddress"_s);
         QVERIFY(!links.isEmpty());
         QVERIFY(links.last()->text().contains(u"http://127.0.0.1:%1/"_s.arg(chosen)));
+        // A code for every address a phone can reach, none for the loopback.
+        QCOMPARE(dialog.findChildren<QLabel *>(u"LiveQrCode"_s).size(), links.size() - 1);
         QCOMPARE(eventName(chosen), u"Sommerlauf"_s);
 
         t.competition->OpenEvent(second);

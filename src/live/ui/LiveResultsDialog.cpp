@@ -11,10 +11,12 @@
 #include <QDir>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHostAddress>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <qrencode.h>
 
@@ -62,6 +64,8 @@ LiveResultsDialog::LiveResultsDialog(Competition &competition, QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
 
     auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    setMinimumWidth(460);
     layout->addWidget(intro);
     layout->addLayout(form);
     layout->addWidget(m_addresses);
@@ -155,19 +159,26 @@ void LiveResultsDialog::showState()
     int column = 0;
     for (const QUrl &url : m_server->urls()) {
         const QString text = url.toString();
-        auto *code = new QLabel;
-        code->setPixmap(QPixmap::fromImage(qrCode(text, 4)));
-        code->setAlignment(Qt::AlignCenter);
         auto *link = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(text.toHtmlEscaped()));
         link->setObjectName(QStringLiteral("LiveAddress"));
         link->setOpenExternalLinks(true);
         link->setTextInteractionFlags(Qt::TextBrowserInteraction);
         link->setAlignment(Qt::AlignCenter);
-        gridLayout->addWidget(code, 0, column);
-        gridLayout->addWidget(link, 1, column);
+        // A phone cannot reach this computer's own loopback address: no code for it.
+        if (!QHostAddress(url.host()).isLoopback()) {
+            auto *code = new QLabel;
+            code->setObjectName(QStringLiteral("LiveQrCode"));
+            const QPixmap pixmap = QPixmap::fromImage(qrCode(text, 5));
+            code->setPixmap(pixmap);
+            code->setFixedSize(pixmap.size());
+            gridLayout->addWidget(code, 0, column, Qt::AlignCenter);
+        }
+        gridLayout->addWidget(link, 1, column, Qt::AlignHCenter | Qt::AlignTop);
         ++column;
     }
     m_addressLayout->addWidget(grid);
+    // The new labels show once the event loop runs; the dialog grows to them then.
+    QTimer::singleShot(0, this, [this] { adjustSize(); });
 }
 
 QImage LiveResultsDialog::qrCode(const QString &text, int moduleSize)
