@@ -130,7 +130,12 @@ void ResultsFeed::checkForChanges()
 void ResultsFeed::compute(const QString &key, const Compute &compute)
 {
     m_computes.insert(key, compute);
-    m_publish(m_generation, key, run(key, compute));
+    const LiveDocument doc = run(key, compute);
+    // Only answers worth keeping are computed again after a change: a request for a category
+    // that does not exist must not make every later change cost one more list.
+    if (doc.status != 200 && !m_failed.contains(key))
+        m_computes.remove(key);
+    m_publish(m_generation, key, doc);
 }
 
 void ResultsFeed::publishAll()
@@ -161,6 +166,8 @@ LiveDocument ResultsFeed::run(const QString &key, const Compute &compute)
         return doc;
     }
     doc.body = json.toJson(QJsonDocument::Compact);
+    if (doc.status != 200)
+        return doc;
     doc.etag = etagOf(doc.body);
     // The time of the last change that changed this answer, not just any change.
     const auto before = m_published.constFind(key);

@@ -18,7 +18,7 @@ struct LiveDocument
 {
     int status = 200;
     QByteArray body; // JSON
-    QByteArray etag; // quoted, as the header carries it; empty for an answer not to keep
+    QByteArray etag; // quoted, as the header carries it; only a 200 answer has one and is kept
     QDateTime lastModified; // when the body last changed, as far as the server saw it
 };
 
@@ -44,7 +44,7 @@ public:
     // Another directory or event; everything is computed afresh under the new generation.
     // Returns the error, empty when the directory could be opened.
     QString setSource(const QString &directory, int anlassNr, quint64 generation);
-    // Computes key now and from now on after every change.
+    // Computes key now and, when that gave an answer, from now on after every change.
     void compute(const QString &key, const Compute &compute);
     // Looks at the data versions now; after a change, recomputes and publishes.
     void checkForChanges();
