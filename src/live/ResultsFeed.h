@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DataLibrary.h"
+#include "ranking/Standings.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -10,6 +11,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 class QJsonDocument;
 
@@ -22,6 +25,26 @@ struct LiveDocument
     QDateTime lastModified; // when the body last changed, as far as the server saw it
 };
 
+// One state of the database as the answers read it, inside one read transaction: what several
+// answers need is read once for all of them.
+class LiveRead
+{
+public:
+    LiveRead(DataLibrary &data, int anlassNr) : data(data), anlassNr(anlassNr) { }
+
+    DataLibrary &data;
+    const int anlassNr;
+
+    const std::optional<EventRow> &event();
+    // The event's standings; only when event() has one.
+    const Standings::Snapshot &standings();
+
+private:
+    bool m_eventRead = false;
+    std::optional<EventRow> m_event;
+    std::unique_ptr<Standings::Snapshot> m_standings;
+};
+
 // The reading side of the live server, in a thread of its own so that neither a long list
 // nor a lock held by the program's commit ever holds up an answer: it keeps a read-only
 // connection to the database directory, polls the data versions of its files twice a second,
@@ -32,8 +55,8 @@ class ResultsFeed : public QObject
     Q_OBJECT
 
 public:
-    // Fills json for the event anlassNr and returns the HTTP status; runs in a read transaction.
-    using Compute = std::function<int(DataLibrary &data, int anlassNr, QJsonDocument &json)>;
+    // Fills json and returns the HTTP status.
+    using Compute = std::function<int(LiveRead &read, QJsonDocument &json)>;
     // Called in the feed's thread with each new answer.
     using Publish =
         std::function<void(quint64 generation, const QString &key, const LiveDocument &doc)>;
@@ -51,8 +74,9 @@ public:
 
 private:
     QList<qint64> readVersions();
-    LiveDocument run(const QString &key, const Compute &compute);
-    void publishAll();
+    // Computes keys in one read transaction and publishes them; returns their statuses.
+    QHash<QString, int> publish(const QStringList &keys);
+    LiveDocument answer(const QString &key, LiveRead &read);
 
     Publish m_publish;
     DataLibrary m_data;
