@@ -16,7 +16,8 @@ QList<Cli::Command> commands()
 {
     return {Cli::initDbCommand(),     Cli::eventsCommand(), Cli::rankListCommand(),
             Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand(),
-            Cli::serveCommand()};
+            Cli::startListCommand(),  Cli::backupCommand(), Cli::backupsCommand(),
+            Cli::restoreCommand(),    Cli::logCommand(),    Cli::serveCommand()};
 }
 
 QString overview()

@@ -290,7 +290,7 @@ private Q_SLOTS:
         };
         const QByteArray before = contents();
         Database reader;
-        reader.open(m_dir.path(), Database::Mode::ReadOnly);
+        reader.openReadOnly(m_dir.path());
         QVERIFY(reader.isReadOnly());
         const auto teams = [&reader] {
             Statement s(reader, QStringLiteral("SELECT count(*) FROM Team"));

@@ -9,7 +9,9 @@
 #include "app/ui/HelpWindow.h"
 #include "app/ui/OpenCompForm.h"
 #include "app/ui/ParticipantModel.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
 #include "live/ui/LiveResultsDialog.h"
@@ -19,6 +21,7 @@
 #include "participants/ui/TeamOverviewForm.h"
 #include "ranking/Ranking.h"
 #include "reports/Scorecards.h"
+#include "reports/StartListReport.h"
 #include "results/FinishedStatus.h"
 #include "results/ui/TeamResultForm.h"
 
@@ -292,6 +295,11 @@ void TMainForm::createMenus()
                   c.RefreshParticipants();
               });
     event->addSeparator();
+    QAction *undo = addAction(event, QStringLiteral("Rückgängig"), "UndoItem",
+                              [&c] { c.safeguard().UndoItemClick(); });
+    undo->setShortcut(QKeySequence::Undo);
+    addAction(event, QStringLiteral("Sicherung wieder&herstellen ..."), "RestoreItem",
+              [&c] { c.safeguard().RestoreItemClick(); });
     addAction(event, QStringLiteral("L&ive-Ergebnisse im Netzwerk ..."), "LiveItem",
               [this, &c] { LiveResultsDialog::showFor(this, c); });
     event->addSeparator();
@@ -365,6 +373,12 @@ void TMainForm::createMenus()
               [&c] { c.ranking().RunRankList(false, false, true); });
     addAction(group, QStringLiteral("&Drucken"), "PrintRankListItem",
               [&c] { c.ranking().RunRankList(true, false, true); });
+    print->addSeparator();
+    QMenu *startList = print->addMenu(QStringLiteral("&Startliste"));
+    addAction(startList, QStringLiteral("&Vorschau"), "PreviewStartListItem",
+              [&c] { StartListReport(c).OutputStartList(false); });
+    addAction(startList, QStringLiteral("&Drucken"), "PrintStartListItem",
+              [&c] { StartListReport(c).OutputStartList(true); });
 
     QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     helpMenu->setObjectName(QStringLiteral("HilfeMenu"));
@@ -376,6 +390,16 @@ void TMainForm::createMenus()
 
     for (QMenu *menu : {event, master, print, helpMenu})
         connect(menu, &QMenu::aboutToShow, this, [this] { run([this] { MenuItemClick(); }); });
+    // After the reopen above: the undo item names the command it takes back and is offered
+    // only while that is possible. Outside the menu Ctrl+Z stays live, so that it can say why
+    // it refuses.
+    connect(event, &QMenu::aboutToShow, this, [this, undo] {
+        run([this, undo] {
+            undo->setText(m_competition.safeguard().undoCaption());
+            undo->setEnabled(m_competition.safeguard().canUndo());
+        });
+    });
+    connect(event, &QMenu::aboutToHide, this, [undo] { undo->setEnabled(true); });
 }
 
 void TMainForm::createGridPopupMenu()
@@ -523,6 +547,11 @@ QList<int> TMainForm::selectedTeamNrs() const
     return ::selectedTeamNrs(m_grid, m_competition.participants());
 }
 
+void TMainForm::showStatus(const QString &text)
+{
+    m_statusFirst->setText(text);
+}
+
 void TMainForm::MenuItemClick()
 {
     m_statusFirst->clear();
@@ -576,12 +605,14 @@ void TMainForm::DBGrid1DblClick()
     const ParticipantRow participant = *p;
     if (!m_forms.TeamResultForm->execFor(participant))
         return;
+    ChangeSource source(m_competition.data().db(), ChangeLog::ResultEntry);
     FinishedStatus &status = m_competition.finishedStatus();
     status.SetFinished(participant.TeamNr, m_forms.TeamResultForm->finished(), false);
     if (m_competition.hasAddGame())
         status.SetAddGameFinished(participant.TeamNr, m_forms.TeamResultForm->addGameFinished(),
                                   false);
-    m_competition.RefreshParticipants();
+    // Only this participant changed: its row is updated, not the whole list reread.
+    m_competition.RefreshParticipant(participant.TeamNr);
     setCurrentRow(m_competition.participantIndex(participant.TeamNr));
 }
 
