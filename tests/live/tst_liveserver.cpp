@@ -141,12 +141,11 @@ private Q_SLOTS:
                 QCOMPARE(r.status, 200);
                 const QJsonObject list = r.json().object();
                 rows += int(list.value(u"rows").toArray().size());
-                QCOMPARE(
-                    asCsv(list, pointsFirst),
-                    companionCsv({u"ranklist"_s, m_event->t.databaseDir(), u"--event"_s,
-                                  QString::number(m_event->event), u"--kind"_s, QLatin1String(kind),
-                                  u"--category"_s, category, u"--with-printed"_s, u"--format"_s,
-                                  u"csv"_s}));
+                QCOMPARE(asCsv(list, pointsFirst),
+                         companionCsv({u"ranklist"_s, m_event->t.databaseDir(), u"--event"_s,
+                                       QString::number(m_event->event), u"--kind"_s,
+                                       QLatin1String(kind), u"--category"_s, category,
+                                       u"--with-printed"_s, u"--format"_s, u"csv"_s}));
             }
         }
         QVERIFY(rows > 50);
