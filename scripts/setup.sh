@@ -27,6 +27,12 @@ packages=(
   file
   desktop-file-utils
   appstream
+  qt6-httpserver-dev
+  qt6-websockets-dev
+  libqrencode-dev
+  chromium
+  chromium-driver
+  python3-selenium
 )
 
 missing=()

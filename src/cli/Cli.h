@@ -184,5 +184,6 @@ Command backupsCommand();
 Command restoreCommand();
 Command logCommand();
 Command startListCommand();
+Command serveCommand();
 
 } // namespace Cli

@@ -17,7 +17,7 @@ QList<Cli::Command> commands()
     return {Cli::initDbCommand(),     Cli::eventsCommand(), Cli::rankListCommand(),
             Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand(),
             Cli::startListCommand(),  Cli::backupCommand(), Cli::backupsCommand(),
-            Cli::restoreCommand(),    Cli::logCommand()};
+            Cli::restoreCommand(),    Cli::logCommand(),    Cli::serveCommand()};
 }
 
 QString overview()

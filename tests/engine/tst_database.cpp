@@ -274,6 +274,45 @@ private Q_SLOTS:
         QCOMPARE(contents(), before);
     }
 
+    // The live board's connection: it sees what others commit, and neither a statement nor
+    // a transaction of its own changes a byte of the files.
+    void readOnlyConnectionReadsButNeverWrites()
+    {
+        m_db.exec(QStringLiteral("INSERT INTO Team (Name) VALUES ('Amsel')"));
+        const auto contents = [this] {
+            QByteArray all;
+            for (const QFileInfo &f : QDir(m_dir.path()).entryInfoList(QDir::Files)) {
+                QFile file(f.filePath());
+                all +=
+                    f.fileName().toUtf8() + (file.open(QIODevice::ReadOnly) ? file.readAll() : "");
+            }
+            return all;
+        };
+        const QByteArray before = contents();
+        Database reader;
+        reader.openReadOnly(m_dir.path());
+        QVERIFY(reader.isReadOnly());
+        const auto teams = [&reader] {
+            Statement s(reader, QStringLiteral("SELECT count(*) FROM Team"));
+            return s.next() ? s.integer(0) : -1;
+        };
+        {
+            Transaction read(reader);
+            QCOMPARE(teams(), 1);
+            read.commit();
+        }
+        for (const char *sql : {"INSERT INTO Team (Name) VALUES ('Buch')", "DELETE FROM Rang",
+                                "CREATE TEMP TABLE scratch (x)"}) {
+            try {
+                reader.exec(QLatin1String(sql));
+                QFAIL(sql);
+            } catch (const DatabaseError &) { }
+        }
+        QCOMPARE(contents(), before);
+        m_db.exec(QStringLiteral("INSERT INTO Team (Name) VALUES ('Buch')"));
+        QCOMPARE(teams(), 2);
+    }
+
     void failedOpens_data()
     {
         QTest::addColumn<QString>("damage");

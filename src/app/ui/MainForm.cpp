@@ -14,6 +14,7 @@
 #include "engine/ChangeLog.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
+#include "live/ui/LiveResultsDialog.h"
 #include "participants/Entries.h"
 #include "participants/ui/GroupForm.h"
 #include "participants/ui/TeamForm.h"
@@ -299,6 +300,8 @@ void TMainForm::createMenus()
     undo->setShortcut(QKeySequence::Undo);
     addAction(event, QStringLiteral("Sicherung wieder&herstellen ..."), "RestoreItem",
               [&c] { c.safeguard().RestoreItemClick(); });
+    addAction(event, QStringLiteral("L&ive-Ergebnisse im Netzwerk ..."), "LiveItem",
+              [this, &c] { LiveResultsDialog::showFor(this, c); });
     event->addSeparator();
     addAction(event, QStringLiteral("Dr&ucker einrichten"), "Druckereinrichten1", [this] {
         QPrintDialog dialog(&m_forms.printer(), this);
