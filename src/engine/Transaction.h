@@ -20,3 +20,24 @@ private:
     bool m_outermost;
     bool m_open = true;
 };
+
+// A change that reads before it writes, on a connection beside others (the posts' writer): it
+// takes the write lock at BEGIN, waiting for it as long as the busy timeout allows. A deferred
+// transaction would read first and then find the lock taken when it upgrades; SQLite then
+// gives up at once instead of waiting, since both sides could wait for each other for ever.
+// Inside a caller's transaction it nests like Transaction.
+class WriteTransaction
+{
+public:
+    explicit WriteTransaction(Database &db);
+    ~WriteTransaction();
+    WriteTransaction(const WriteTransaction &) = delete;
+    WriteTransaction &operator=(const WriteTransaction &) = delete;
+
+    void commit();
+
+private:
+    Database &m_db;
+    bool m_outermost;
+    bool m_open = true;
+};

@@ -1,8 +1,8 @@
 #include "live/ResultsFeed.h"
 
+#include "engine/DataVersions.h"
 #include "engine/DatabaseError.h"
 #include "engine/Schema.h"
-#include "engine/Statement.h"
 #include "engine/Transaction.h"
 
 #include <QCryptographicHash>
@@ -73,7 +73,7 @@ QString ResultsFeed::setSource(const QString &directory, int anlassNr, quint64 g
     m_changedAt = lastWritten(m_directory);
     try {
         Transaction read(m_data.db());
-        m_versions = readVersions();
+        m_versions = dataVersions(m_data.db());
         read.commit();
     } catch (const DatabaseError &) {
         // Busy right now: the first poll takes the versions.
@@ -83,27 +83,6 @@ QString ResultsFeed::setSource(const QString &directory, int anlassNr, quint64 g
     return QString();
 }
 
-QList<qint64> ResultsFeed::readVersions()
-{
-    // Every file of the connection, whatever the engine attaches: a change in any of them
-    // can change an answer.
-    QStringList schemas;
-    {
-        Statement list(m_data.db(), QStringLiteral("PRAGMA database_list"));
-        while (list.next()) {
-            if (!list.text("file").isEmpty())
-                schemas << list.text("name");
-        }
-    }
-    QList<qint64> versions;
-    for (QString schema : schemas) {
-        schema.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        Statement s(m_data.db(), QStringLiteral("PRAGMA \"%1\".data_version").arg(schema));
-        versions << (s.next() ? s.integer(0) : 0);
-    }
-    return versions;
-}
-
 void ResultsFeed::checkForChanges()
 {
     if (!m_data.db().isOpen())
@@ -111,7 +90,7 @@ void ResultsFeed::checkForChanges()
     QList<qint64> versions;
     try {
         Transaction read(m_data.db());
-        versions = readVersions();
+        versions = dataVersions(m_data.db());
         read.commit();
     } catch (const DatabaseError &) {
         return; // a commit under way; the next poll sees it
@@ -139,14 +118,12 @@ void ResultsFeed::publishAll()
         m_publish(m_generation, it.key(), run(it.key(), it.value()));
 }
 
-LiveDocument ResultsFeed::run(const QString &key, const Compute &compute)
+bool ResultsFeed::evaluate(const Compute &compute, LiveDocument &doc)
 {
-    LiveDocument doc;
-    m_failed.remove(key);
     if (!m_data.db().isOpen()) {
         doc.status = 503;
         doc.body = errorBody(QStringLiteral("Es ist keine Datenbank geöffnet."));
-        return doc;
+        return false;
     }
     QJsonDocument json;
     try {
@@ -154,13 +131,31 @@ LiveDocument ResultsFeed::run(const QString &key, const Compute &compute)
         doc.status = compute(m_data, m_anlassNr, json);
         read.commit();
     } catch (const DatabaseError &e) {
-        m_failed.insert(key);
         doc.status = 503;
         doc.body =
             errorBody(QStringLiteral("Die Datenbank ist gerade nicht lesbar: ") + e.message());
-        return doc;
+        return false;
     }
     doc.body = json.toJson(QJsonDocument::Compact);
+    return true;
+}
+
+LiveDocument ResultsFeed::once(const Compute &compute)
+{
+    LiveDocument doc;
+    evaluate(compute, doc);
+    return doc;
+}
+
+LiveDocument ResultsFeed::run(const QString &key, const Compute &compute)
+{
+    LiveDocument doc;
+    m_failed.remove(key);
+    if (!evaluate(compute, doc)) {
+        if (m_data.db().isOpen())
+            m_failed.insert(key);
+        return doc;
+    }
     doc.etag = etagOf(doc.body);
     // The time of the last change that changed this answer, not just any change.
     const auto before = m_published.constFind(key);

@@ -48,10 +48,13 @@ public:
     void compute(const QString &key, const Compute &compute);
     // Looks at the data versions now; after a change, recomputes and publishes.
     void checkForChanges();
+    // Computes an answer that is neither kept nor computed again (one judge's question).
+    LiveDocument once(const Compute &compute);
 
 private:
-    QList<qint64> readVersions();
     LiveDocument run(const QString &key, const Compute &compute);
+    // Runs compute in a read transaction; false, with a 503 in doc, when nothing could be read.
+    bool evaluate(const Compute &compute, LiveDocument &doc);
     void publishAll();
 
     Publish m_publish;

@@ -12,6 +12,8 @@
 #include "data/DataLibrary.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
+#include "app/ExternalChanges.h"
+#include "live/LiveServer.h"
 #include "live/ui/LiveResultsDialog.h"
 #include "participants/Entries.h"
 #include "participants/ui/GroupForm.h"
@@ -38,6 +40,7 @@
 #include <QMouseEvent>
 #include <QPrintDialog>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -152,6 +155,13 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
             &TMainForm::ApplyAutoRankLayout);
     connect(&m_competition, &Competition::finishedCountsChanged, this, &TMainForm::refreshCounts);
     connect(&m_competition, &Competition::firstRowRequested, this, [this] { setCurrentRow(0); });
+    m_externalChanges = new ExternalChanges(
+        m_competition.data().db(),
+        [] {
+            return !QApplication::activeModalWidget() && !QApplication::activePopupWidget()
+                && QApplication::mouseButtons() == Qt::NoButton;
+        },
+        [this] { run([this] { showChangesFromElsewhere(); }); }, this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -291,8 +301,12 @@ void TMainForm::createMenus()
                   c.RefreshParticipants();
               });
     event->addSeparator();
-    addAction(event, QStringLiteral("L&ive-Ergebnisse im Netzwerk ..."), "LiveItem",
-              [this, &c] { LiveResultsDialog::showFor(this, c); });
+    addAction(event, QStringLiteral("L&ive-Ergebnisse im Netzwerk ..."), "LiveItem", [this, &c] {
+        LiveResultsDialog *live = LiveResultsDialog::showFor(this, c);
+        // A post's save shows at once, not only at the next look.
+        connect(&live->server(), &LiveServer::resultStored, m_externalChanges,
+                &ExternalChanges::check, Qt::UniqueConnection);
+    });
     event->addSeparator();
     addAction(event, QStringLiteral("Dr&ucker einrichten"), "Druckereinrichten1", [this] {
         QPrintDialog dialog(&m_forms.printer(), this);
@@ -496,6 +510,21 @@ void TMainForm::onParticipantsChanged()
     if (row < 0)
         row = qMin(m_refreshRow, m_model->rowCount() - 1);
     setCurrentRow(qMax(row, 0));
+}
+
+void TMainForm::showChangesFromElsewhere()
+{
+    // The operator's view stays as it was: the selected rows and the scroll position.
+    const QList<int> selected = selectedTeamNrs();
+    const int scrolled = m_grid->verticalScrollBar()->value();
+    m_competition.RefreshParticipants();
+    for (const int teamNr : selected) {
+        const int row = m_competition.participantIndex(teamNr);
+        if (row >= 0)
+            m_grid->selectionModel()->select(m_model->index(row, 0), QItemSelectionModel::Select
+                                                                         | QItemSelectionModel::Rows);
+    }
+    m_grid->verticalScrollBar()->setValue(scrolled);
 }
 
 const ParticipantRow *TMainForm::currentParticipant() const
