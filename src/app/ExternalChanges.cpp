@@ -14,6 +14,17 @@ ExternalChanges::ExternalChanges(Database &db, std::function<bool()> isIdle,
     m_timer.start();
 }
 
+void ExternalChanges::seen()
+{
+    m_pending = false;
+    m_directory = m_db.isOpen() ? m_db.directory() : QString();
+    try {
+        m_versions = m_db.isOpen() ? dataVersions(m_db) : QList<qint64>();
+    } catch (const DatabaseError &) {
+        m_versions.clear(); // the next look takes them
+    }
+}
+
 void ExternalChanges::check()
 {
     if (!m_db.isOpen())

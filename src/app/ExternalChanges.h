@@ -27,6 +27,8 @@ public:
 
     // Looks now, as after a save of the live server in this process.
     void check();
+    // The grid has just been read: what it shows is the state of now.
+    void seen();
 
 private:
     Database &m_db;

@@ -33,7 +33,8 @@ void Transaction::commit()
 WriteTransaction::WriteTransaction(Database &db)
     : m_db(db), m_outermost(sqlite3_get_autocommit(db.handle()) != 0)
 {
-    m_db.exec(m_outermost ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT velunda"));
+    m_db.exec(m_outermost ? QStringLiteral("BEGIN IMMEDIATE")
+                          : QStringLiteral("SAVEPOINT velunda"));
 }
 
 WriteTransaction::~WriteTransaction()

@@ -1,5 +1,7 @@
 #include "live/LiveServer.h"
 
+#include "data/DataLibrary.h"
+#include "engine/DatabaseError.h"
 #include "live/BoardApi.h"
 #include "live/ConnectionGuard.h"
 #include "live/LiveDocuments.h"
@@ -7,8 +9,6 @@
 #include "live/PostAccess.h"
 #include "live/PostsApi.h"
 #include "live/ResultsDesk.h"
-#include "data/DataLibrary.h"
-#include "engine/DatabaseError.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -13,8 +13,8 @@ constexpr int TokenBytes = 32;
 
 QString drawCode()
 {
-    return QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(1'000'000), CodeDigits,
-                                    10, QLatin1Char('0'));
+    return QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(1'000'000), CodeDigits, 10,
+                                    QLatin1Char('0'));
 }
 
 QByteArray drawToken()
@@ -41,7 +41,9 @@ bool sameCode(const QString &given, const QString &expected)
 PostAccess::PostAccess(std::function<qint64()> clock) : m_clock(std::move(clock))
 {
     if (!m_clock)
-        m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+        m_clock = [] {
+            return QDateTime::currentMSecsSinceEpoch();
+        };
 }
 
 void PostAccess::open(const QList<PostRow> &posts)
@@ -59,6 +61,7 @@ void PostAccess::close()
     m_tokens.clear();
     m_tokensOfPost.clear();
     m_failures.clear();
+    m_allFailures = Failures();
 }
 
 QByteArray PostAccess::addressKey(const QHostAddress &address)
@@ -72,8 +75,19 @@ QByteArray PostAccess::addressKey(const QHostAddress &address)
     return QByteArray(reinterpret_cast<const char *>(v6.c), 8).toHex();
 }
 
+void PostAccess::count(Failures &failures, int limit, qint64 now)
+{
+    failures.times.append(now);
+    if (failures.times.size() < limit)
+        return;
+    failures.bannedUntil = now + WindowMs;
+    failures.times.clear();
+}
+
 void PostAccess::forgetOldFailures(qint64 now)
 {
+    while (!m_allFailures.times.isEmpty() && m_allFailures.times.first() <= now - WindowMs)
+        m_allFailures.times.removeFirst();
     for (auto it = m_failures.begin(); it != m_failures.end();) {
         Failures &f = it.value();
         while (!f.times.isEmpty() && f.times.first() <= now - WindowMs)
@@ -88,7 +102,9 @@ void PostAccess::forgetOldFailures(qint64 now)
 int PostAccess::bannedFor(const QHostAddress &from) const
 {
     const auto found = m_failures.constFind(addressKey(from));
-    const qint64 left = found == m_failures.constEnd() ? 0 : found->bannedUntil - m_clock();
+    const qint64 until =
+        qMax(found == m_failures.constEnd() ? 0 : found->bannedUntil, m_allFailures.bannedUntil);
+    const qint64 left = until - m_clock();
     return left > 0 ? int((left + 999) / 1000) : 0;
 }
 
@@ -108,12 +124,8 @@ PostAccess::Login PostAccess::login(const QHostAddress &from, int postenNr, cons
     }
     const bool right = sameCode(code, post ? post->code : QStringLiteral("------"));
     if (!post || !right) {
-        Failures &f = m_failures[addressKey(from)];
-        f.times.append(now);
-        if (f.times.size() >= MaxFailures) {
-            f.bannedUntil = now + WindowMs;
-            f.times.clear();
-        }
+        count(m_failures[addressKey(from)], MaxFailures, now);
+        count(m_allFailures, MaxFailuresAll, now);
         return Login::WrongCode;
     }
     token = drawToken();

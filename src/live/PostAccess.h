@@ -23,11 +23,14 @@ struct PostCode
 // fresh six-digit code per active post from the system's cryptographic random source; logging
 // in with a post's code gives a token bound to that post and to this run. An address that
 // sends too many wrong codes within a minute is refused for a minute, even with the right one,
-// so that nobody on the network tries all million codes. Codes are never written to any log.
+// so that nobody on the network tries all million codes; and when the whole network sends very
+// many, logging in pauses for a minute for everyone (the judges already logged in go on
+// saving), so that taking many addresses does not help either. Codes are never logged.
 class PostAccess
 {
 public:
     static constexpr int MaxFailures = 10; // wrong codes within the window before the ban
+    static constexpr int MaxFailuresAll = 100; // from all addresses together
     static constexpr qint64 WindowMs = 60'000; // the window, and how long the ban lasts
     static constexpr int TokensPerPost = 50; // devices logged in at one post; the oldest go
 
@@ -59,10 +62,13 @@ private:
 
     static QByteArray addressKey(const QHostAddress &address);
     void forgetOldFailures(qint64 now);
+    // Counts a wrong code; at the limit a ban starts.
+    static void count(Failures &failures, int limit, qint64 now);
 
     std::function<qint64()> m_clock;
     QList<PostCode> m_codes;
     QHash<QByteArray, int> m_tokens; // token -> PostenNr
     QHash<int, QList<QByteArray>> m_tokensOfPost; // oldest first
     QHash<QByteArray, Failures> m_failures; // by address
+    Failures m_allFailures;
 };

@@ -134,8 +134,9 @@ HttpAnswer answerFor(int teamNr, const PostSaveOutcome &outcome, const QString &
         break;
     case Status::NoResultRow:
         return HttpAnswer::error(
-            404, QStringLiteral("Das Team %1 hat an diesem Posten keine Ergebniszeile im Anlass.")
-                     .arg(teamNr));
+            404,
+            QStringLiteral("Das Team %1 hat an diesem Posten keine Ergebniszeile im Anlass.")
+                .arg(teamNr));
     case Status::NoAddGame:
         return HttpAnswer::error(
             400, QStringLiteral("Dieses Team spielt kein Zusatzspiel; es gibt keine Werte dafür."));
@@ -175,8 +176,8 @@ std::optional<int> PostsApi::authorizedPost(const QHttpServerRequest &request,
     if (space > 0 && header.left(space).toLower() == "bearer")
         post = m_access.postOf(header.mid(space + 1).trimmed());
     if (!post) {
-        HttpAnswer a = HttpAnswer::error(
-            401, QStringLiteral("Bitte mit dem Code des Postens anmelden."));
+        HttpAnswer a =
+            HttpAnswer::error(401, QStringLiteral("Bitte mit dem Code des Postens anmelden."));
         a.headers.append({QByteArrayLiteral("WWW-Authenticate"), QByteArrayLiteral("Bearer")});
         reply(a);
     }
@@ -215,10 +216,11 @@ void PostsApi::login(const QHttpServerRequest &request, const LiveHttpServer::Re
         if (c.postenNr == *postenNr)
             postenBez = c.postenBez;
     }
-    reply(HttpAnswer::json(200, QJsonDocument(QJsonObject{
-                                    {QStringLiteral("token"), QString::fromLatin1(token)},
-                                    {QStringLiteral("postenNr"), *postenNr},
-                                    {QStringLiteral("postenBez"), postenBez}})));
+    reply(HttpAnswer::json(
+        200,
+        QJsonDocument(QJsonObject{{QStringLiteral("token"), QString::fromLatin1(token)},
+                                  {QStringLiteral("postenNr"), *postenNr},
+                                  {QStringLiteral("postenBez"), postenBez}})));
 }
 
 void PostsApi::participants(const QHttpServerRequest &request, const LiveHttpServer::Reply &reply)

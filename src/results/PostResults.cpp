@@ -60,7 +60,8 @@ QList<PostEntry> PostResults::participants(Database &db, int anlassNr, int poste
                 + QStringLiteral(" AS Plays"),
             QStringLiteral("FROM ("),
             QStringLiteral("  SELECT e.StartNr, e.TeamNr, '' AS Gruppe, 0 AS Member"),
-            QStringLiteral("  FROM TeamsProAnlass e WHERE e.AnlassNr = :AnlassNr AND e.IsGroup = 0"),
+            QStringLiteral(
+                "  FROM TeamsProAnlass e WHERE e.AnlassNr = :AnlassNr AND e.IsGroup = 0"),
             QStringLiteral("  UNION ALL"),
             QStringLiteral("  SELECT e.StartNr, g.TeamNr, grp.Name, 1"),
             QStringLiteral("  FROM TeamsProAnlass e"),

@@ -328,8 +328,7 @@ namespace {
 const char *const FieldColumns[ResultSheet::FieldCount] = {"Punkte", "Zeit", "ZusatzspielPunkte",
                                                            "ZusatzspielZeit"};
 
-const char *const FieldCaptions[ResultSheet::FieldCount] = {"Punkte", "Zeit", "Z-Punkte",
-                                                            "Z-Zeit"};
+const char *const FieldCaptions[ResultSheet::FieldCount] = {"Punkte", "Zeit", "Z-Punkte", "Z-Zeit"};
 
 } // namespace
 
@@ -398,9 +397,8 @@ bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
     const QStringList lines = changedMeanwhile(meanwhile);
     // Asked before the transaction: a question must never hold the write lock.
     if (!lines.isEmpty() && !ui.askYesNo(overwriteQuestion(lines))) {
-        changed.removeIf([&meanwhile](const std::pair<int, Field> &cell) {
-            return meanwhile.contains(cell);
-        });
+        changed.removeIf(
+            [&meanwhile](const std::pair<int, Field> &cell) { return meanwhile.contains(cell); });
     }
     if (changed.isEmpty())
         return true;

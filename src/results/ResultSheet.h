@@ -1,10 +1,10 @@
 #pragma once
 
+#include "results/Weighting.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-#include "results/Weighting.h"
 
 #include <array>
 #include <optional>

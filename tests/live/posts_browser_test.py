@@ -100,13 +100,15 @@ def enter(driver, punkte, zeit):
     return form
 
 
+# Read in one go by the page itself: the list is rebuilt whenever a save's state changes.
 def recent_states(driver):
-    return [e.text for e in driver.find_elements(By.CSS_SELECTOR, "#saves .state")]
+    return driver.execute_script(
+        "return Array.from(document.querySelectorAll('#saves .state'), e => e.textContent)")
 
 
 def waiting(driver):
-    note = driver.find_element(By.ID, "waiting")
-    return note.text if note.is_displayed() else ""
+    return driver.execute_script(
+        "var n = document.getElementById('waiting'); return n.hidden ? '' : n.textContent")
 
 
 def main():

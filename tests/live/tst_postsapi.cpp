@@ -85,8 +85,9 @@ private:
 
     double stored(const char *column, int postenNr, int teamNr)
     {
-        Statement s(m_t->db(), u"SELECT %1 FROM Parcours WHERE AnlassNr = :a AND PostenNr = :p "
-                               "AND TeamNr = :t"_s.arg(QLatin1String(column)));
+        Statement s(m_t->db(),
+                    u"SELECT %1 FROM Parcours WHERE AnlassNr = :a AND PostenNr = :p "
+                    "AND TeamNr = :t"_s.arg(QLatin1String(column)));
         s.bind("a", m_event).bind("p", postenNr).bind("t", teamNr);
         return s.next() ? s.real(0) : -1;
     }
@@ -133,7 +134,8 @@ private Q_SLOTS:
         QCOMPARE(codes.size(), 3);
         for (const PostCode &c : codes) {
             QVERIFY(m_posts.contains(c.postenNr));
-            QVERIFY2(QRegularExpression(u"^\\d{6}$"_s).match(c.code).hasMatch(), qPrintable(c.code));
+            QVERIFY2(QRegularExpression(u"^\\d{6}$"_s).match(c.code).hasMatch(),
+                     qPrintable(c.code));
             QCOMPARE(httpRequest(port(), "GET", "/posten/" + QByteArray::number(c.postenNr)).status,
                      200);
         }
@@ -141,9 +143,9 @@ private Q_SLOTS:
         QCOMPARE(m_server->postUrl(m_posts[0]).path(), u"/posten/%1"_s.arg(m_posts[0]));
         const HttpResponse page = httpRequest(port(), "GET", "/posten/1");
         QVERIFY(page.headers.value("content-security-policy").contains("script-src 'self'"));
-        for (const QByteArray &path : QByteArrayList{"/posten/" + QByteArray::number(m_inactive),
-                                      QByteArray("/posten/99"), QByteArray("/posten/"),
-                                      QByteArray("/posten/1/../Anlass.dat")})
+        for (const QByteArray &path :
+             QByteArrayList{"/posten/" + QByteArray::number(m_inactive), QByteArray("/posten/99"),
+                            QByteArray("/posten/"), QByteArray("/posten/1/../Anlass.dat")})
             QCOMPARE(httpRequest(port(), "GET", path).status, 404);
 
         // Every start draws afresh; the tokens of the last run are worth nothing.
@@ -165,8 +167,7 @@ private Q_SLOTS:
     void logsInWithThePostsOwnCodeOnly()
     {
         const auto attempt = [this](const QJsonValue &post, const QJsonValue &code) {
-            return httpPost(port(), "/api/login",
-                            json({{u"postenNr"_s, post}, {u"code"_s, code}}));
+            return httpPost(port(), "/api/login", json({{u"postenNr"_s, post}, {u"code"_s, code}}));
         };
         QString wrong = code(m_posts[0]);
         wrong[5] = wrong[5] == u'0' ? u'1' : u'0';
@@ -193,9 +194,9 @@ private Q_SLOTS:
         const QByteArray bad = json({{u"postenNr"_s, m_posts[0]}, {u"code"_s, wrong}});
         for (int i = 0; i < PostAccess::MaxFailures; ++i)
             QCOMPARE(httpPost(port(), "/api/login", bad).status, 403);
-        const HttpResponse refused = httpPost(
-            port(), "/api/login",
-            json({{u"postenNr"_s, m_posts[0]}, {u"code"_s, code(m_posts[0])}}));
+        const HttpResponse refused =
+            httpPost(port(), "/api/login",
+                     json({{u"postenNr"_s, m_posts[0]}, {u"code"_s, code(m_posts[0])}}));
         QCOMPARE(refused.status, 429);
         const int retry = refused.headers.value("retry-after").toInt();
         QVERIFY2(retry > 50 && retry <= 60, refused.headers.value("retry-after").constData());
@@ -236,6 +237,18 @@ private Q_SLOTS:
         now += 1000;
         QCOMPARE(access.login(judge, 4, right, token), PostAccess::Login::Granted);
         QCOMPARE(access.postOf(token), std::optional<int>(4));
+
+        // Many addresses together pause every login; the judges logged in go on.
+        now += PostAccess::WindowMs + 1;
+        for (int i = 0; i < PostAccess::MaxFailuresAll; ++i)
+            access.login(QHostAddress(u"10.0.%1.%2"_s.arg(i / 200).arg(i % 200 + 1)), 4, wrong,
+                         token);
+        QByteArray refused;
+        QCOMPARE(access.login(other, 4, right, refused), PostAccess::Login::Banned);
+        QCOMPARE(access.bannedFor(other), 60);
+        QCOMPARE(access.postOf(token), std::optional<int>(4));
+        now += PostAccess::WindowMs;
+        QCOMPARE(access.login(other, 4, right, refused), PostAccess::Login::Granted);
     }
 
     void refusesAndStoresNothing_data()
@@ -257,40 +270,37 @@ private Q_SLOTS:
         QTest::newRow("time missing")
             << QByteArray("token") << "{\"teamNr\":" + team + ",\"punkte\":7}" << 400;
         QTest::newRow("time null")
-            << QByteArray("token") << "{\"teamNr\":" + team + ",\"punkte\":7,\"zeit\":null}"
-            << 400;
+            << QByteArray("token") << "{\"teamNr\":" + team + ",\"punkte\":7,\"zeit\":null}" << 400;
         QTest::newRow("infinite points")
             << QByteArray("token") << "{\"teamNr\":" + team + ",\"punkte\":1e999,\"zeit\":1}"
             << 400;
         QTest::newRow("NaN") << QByteArray("token")
                              << "{\"teamNr\":" + team + ",\"punkte\":NaN,\"zeit\":1}" << 400;
         QTest::newRow("overflows with the factor")
-            << QByteArray("token")
-            << "{\"teamNr\":" + team + ",\"punkte\":1.7e308,\"zeit\":1}" << 400;
+            << QByteArray("token") << "{\"teamNr\":" + team + ",\"punkte\":1.7e308,\"zeit\":1}"
+            << 400;
         QTest::newRow("team as text")
             << QByteArray("token") << QByteArray("{\"teamNr\":\"3\",\"punkte\":1,\"zeit\":1}")
             << 400;
         QTest::newRow("team not whole")
-            << QByteArray("token") << QByteArray("{\"teamNr\":2.5,\"punkte\":1,\"zeit\":1}")
-            << 400;
-        QTest::newRow("vorher not an object") << QByteArray("token") << ok + ",\"vorher\":5}"
-                                              << 400;
+            << QByteArray("token") << QByteArray("{\"teamNr\":2.5,\"punkte\":1,\"zeit\":1}") << 400;
+        QTest::newRow("vorher not an object")
+            << QByteArray("token") << ok + ",\"vorher\":5}" << 400;
         QTest::newRow("vorher without time")
             << QByteArray("token") << ok + ",\"vorher\":{\"punkte\":0}}" << 400;
         QTest::newRow("bad id") << QByteArray("token") << ok + ",\"id\":\"a b\"}" << 400;
         QTest::newRow("additional game not played")
             << QByteArray("token") << ok + ",\"zusatzPunkte\":3}" << 400;
         QTest::newRow("another event's team")
-            << QByteArray("token")
-            << QByteArray("{\"teamNr\":STRANGER,\"punkte\":1,\"zeit\":1}")
+            << QByteArray("token") << QByteArray("{\"teamNr\":STRANGER,\"punkte\":1,\"zeit\":1}")
             << 404;
         QTest::newRow("no such team")
             << QByteArray("token") << QByteArray("{\"teamNr\":99999,\"punkte\":1,\"zeit\":1}")
             << 404;
         QTest::newRow("stale vorher")
             << QByteArray("token") << ok + ",\"vorher\":{\"punkte\":1,\"zeit\":0}}" << 409;
-        QTest::newRow("too large") << QByteArray("token")
-                                   << ok + ",\"x\":\"" + QByteArray(9000, 'x') + "\"}" << 413;
+        QTest::newRow("too large")
+            << QByteArray("token") << ok + ",\"x\":\"" + QByteArray(9000, 'x') + "\"}" << 413;
     }
 
     void refusesAndStoresNothing()
@@ -313,8 +323,9 @@ private Q_SLOTS:
         if (status == 401)
             QCOMPARE(r.headers.value("www-authenticate"), QByteArray("Bearer"));
         if (status == 409)
-            QCOMPARE(r.json().object().value(u"gespeichert").toObject().value(u"punkte").toDouble(-1),
-                     0.0);
+            QCOMPARE(
+                r.json().object().value(u"gespeichert").toObject().value(u"punkte").toDouble(-1),
+                0.0);
         QCOMPARE(fingerprint(m_t->databaseDir()), before);
         QCOMPARE(httpRequest(port(), "GET", "/api/ergebnis", {bearer(token)}).status, 405);
     }
@@ -333,9 +344,10 @@ private Q_SLOTS:
         const QJsonObject first = one.first().toObject();
         QStringList keys = first.keys();
         keys.sort();
-        QCOMPARE(keys, (QStringList{u"gruppe"_s, u"hund"_s, u"kategorie"_s, u"name"_s,
-                                    u"punkte"_s, u"startNr"_s, u"teamNr"_s, u"zeit"_s,
-                                    u"zusatzPunkte"_s, u"zusatzZeit"_s, u"zusatzspiel"_s}));
+        QCOMPARE(keys,
+                 (QStringList{u"gruppe"_s, u"hund"_s, u"kategorie"_s, u"name"_s, u"punkte"_s,
+                              u"startNr"_s, u"teamNr"_s, u"zeit"_s, u"zusatzPunkte"_s,
+                              u"zusatzZeit"_s, u"zusatzspiel"_s}));
         QCOMPARE(first.value(u"teamNr").toInt(), m_teams[0]);
         QCOMPARE(first.value(u"punkte").toDouble(), 7.0); // 10.5 at factor 1.5
         QCOMPARE(first.value(u"zeit").toDouble(), 42.125);
@@ -358,8 +370,8 @@ private Q_SLOTS:
     {
         QSignalSpy signalled(m_server.get(), &LiveServer::resultStored);
         const int team = m_teams[2];
-        HttpResponse r = save(login(m_posts[0]),
-                              {{u"teamNr"_s, team}, {u"punkte"_s, 8}, {u"zeit"_s, 31.5}});
+        HttpResponse r =
+            save(login(m_posts[0]), {{u"teamNr"_s, team}, {u"punkte"_s, 8}, {u"zeit"_s, 31.5}});
         QCOMPARE(r.status, 200);
         QCOMPARE(r.json().object().value(u"punkte").toDouble(), 8.0);
         QCOMPARE(r.json().object().value(u"zeit").toDouble(), 31.5);
@@ -369,11 +381,11 @@ private Q_SLOTS:
 
         // Stored 10 at factor 3 shows 3.33; the judge changes only the time.
         m_t->addResult(m_event, m_posts[1], team, 10, 20);
-        r = save(login(m_posts[1]), {{u"teamNr"_s, team},
-                                     {u"punkte"_s, 3.33},
-                                     {u"zeit"_s, 21},
-                                     {u"vorher"_s, QJsonObject{{u"punkte"_s, 3.33},
-                                                               {u"zeit"_s, 20}}}});
+        r = save(login(m_posts[1]),
+                 {{u"teamNr"_s, team},
+                  {u"punkte"_s, 3.33},
+                  {u"zeit"_s, 21},
+                  {u"vorher"_s, QJsonObject{{u"punkte"_s, 3.33}, {u"zeit"_s, 20}}}});
         QCOMPARE(r.status, 200);
         QCOMPARE(stored("Punkte", m_posts[1], team), 10.0);
         QCOMPARE(stored("Zeit", m_posts[1], team), 21.0);
@@ -393,9 +405,10 @@ private Q_SLOTS:
                                {u"zeit"_s, 40},
                                {u"vorher"_s, QJsonObject{{u"punkte"_s, 0}, {u"zeit"_s, 0}}}};
         // The same save twice at once, as a page does when it retries too early.
-        const QList<HttpResponse> both = httpExchangeAll(
-            port(), {postRequest("/api/ergebnis", json(body), {bearer(token)}),
-                     postRequest("/api/ergebnis", json(body), {bearer(token)})});
+        const QList<HttpResponse> both =
+            httpExchangeAll(port(),
+                            {postRequest("/api/ergebnis", json(body), {bearer(token)}),
+                             postRequest("/api/ergebnis", json(body), {bearer(token)})});
         QCOMPARE(both[0].status, 200);
         QCOMPARE(both[1].body, both[0].body);
         // The operator corrects the value; the page, whose answer was lost, sends it again.
@@ -417,8 +430,8 @@ private Q_SLOTS:
             Database db;
             db.open(directory);
             while (!stop) {
-                Statement s(db, u"UPDATE Parcours SET Zeit = Zeit + 1 WHERE AnlassNr = %1"_s.arg(
-                                    other));
+                Statement s(
+                    db, u"UPDATE Parcours SET Zeit = Zeit + 1 WHERE AnlassNr = %1"_s.arg(other));
                 s.exec();
                 ++programWrites;
             }
@@ -438,7 +451,8 @@ private Q_SLOTS:
         stop = true;
         program.join();
         QVERIFY(programWrites > 0);
-        Statement programs(m_t->db(), u"SELECT Zeit FROM Parcours WHERE AnlassNr = %1"_s.arg(m_other));
+        Statement programs(m_t->db(),
+                           u"SELECT Zeit FROM Parcours WHERE AnlassNr = %1"_s.arg(m_other));
         QVERIFY(programs.next());
         QCOMPARE(programs.real(0), double(programWrites));
         for (const HttpResponse &a : answers)
@@ -446,7 +460,8 @@ private Q_SLOTS:
         const double factors[] = {1.5, 3, 1};
         for (int p = 0; p < m_posts.size(); ++p) {
             for (int i = 0; i < Teams; ++i) {
-                QCOMPARE(stored("Punkte", m_posts[p], m_teams[i]), (100 * (p + 1) + i) * factors[p]);
+                QCOMPARE(stored("Punkte", m_posts[p], m_teams[i]),
+                         (100 * (p + 1) + i) * factors[p]);
                 QCOMPARE(stored("Zeit", m_posts[p], m_teams[i]), i + 0.5);
             }
         }

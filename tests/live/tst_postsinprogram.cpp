@@ -74,8 +74,9 @@ struct Program
 
     double stored(const char *column, int postenNr, int teamNr)
     {
-        Statement s(t.db(), u"SELECT %1 FROM Parcours WHERE AnlassNr = :a AND PostenNr = :p AND "
-                            "TeamNr = :t"_s.arg(QLatin1String(column)));
+        Statement s(t.db(),
+                    u"SELECT %1 FROM Parcours WHERE AnlassNr = :a AND PostenNr = :p AND "
+                    "TeamNr = :t"_s.arg(QLatin1String(column)));
         s.bind("a", event).bind("p", postenNr).bind("t", teamNr);
         return s.next() ? s.real(0) : -1;
     }
@@ -97,11 +98,12 @@ int postSaves(LiveServer &server, int postenNr, int teamNr, double punkte, doubl
             .value(u"token")
             .toString()
             .toLatin1();
-    return httpPost(server.port(), "/api/ergebnis",
-                    QJsonDocument(QJsonObject{
-                                      {u"teamNr"_s, teamNr}, {u"punkte"_s, punkte}, {u"zeit"_s, zeit}})
-                        .toJson(),
-                    {"Authorization: Bearer " + token})
+    return httpPost(
+               server.port(), "/api/ergebnis",
+               QJsonDocument(
+                   QJsonObject{{u"teamNr"_s, teamNr}, {u"punkte"_s, punkte}, {u"zeit"_s, zeit}})
+                   .toJson(),
+               {"Authorization: Bearer " + token})
         .status;
 }
 
@@ -185,7 +187,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("typeOverIt");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<double>("slalomAfter");
-        QTest::newRow("other cell: nothing asked, the post's value stays") << false << false << 14.0;
+        QTest::newRow("other cell: nothing asked, the post's value stays")
+            << false << false << 14.0;
         QTest::newRow("same cell, No: the post's value stays") << true << false << 14.0;
         QTest::newRow("same cell, Yes: the operator's value") << true << true << 3.0;
     }

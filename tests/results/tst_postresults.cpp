@@ -51,8 +51,9 @@ struct Evening
 
     double stored(const char *column, int postenNr, int teamNr)
     {
-        Statement s(t.db(), u"SELECT %1 FROM Parcours WHERE AnlassNr = :a AND PostenNr = :p AND "
-                            "TeamNr = :t"_s.arg(QLatin1String(column)));
+        Statement s(t.db(),
+                    u"SELECT %1 FROM Parcours WHERE AnlassNr = :a AND PostenNr = :p AND "
+                    "TeamNr = :t"_s.arg(QLatin1String(column)));
         s.bind("a", event).bind("p", postenNr).bind("t", teamNr);
         return s.next() ? s.real(0) : -1;
     }
@@ -60,10 +61,11 @@ struct Evening
     // Every stored result, to show that a refusal wrote nothing.
     QString all()
     {
-        Statement s(t.db(), u"SELECT group_concat(AnlassNr || '@' || PostenNr || '$' || TeamNr || "
-                            "'=' || quote(Punkte) || '/' || quote(Zeit) || '/' || "
-                            "quote(ZusatzspielPunkte) || '/' || quote(ZusatzspielZeit), ';') "
-                            "FROM Parcours"_s);
+        Statement s(t.db(),
+                    u"SELECT group_concat(AnlassNr || '@' || PostenNr || '$' || TeamNr || "
+                    "'=' || quote(Punkte) || '/' || quote(Zeit) || '/' || "
+                    "quote(ZusatzspielPunkte) || '/' || quote(ZusatzspielZeit), ';') "
+                    "FROM Parcours"_s);
         return s.next() ? s.text(0) : QString();
     }
 
@@ -83,9 +85,9 @@ QStringList who(const QList<PostEntry> &entries)
 {
     QStringList names;
     for (const PostEntry &e : entries)
-        names << u"%1 %2%3%4"_s.arg(e.startNr)
-                     .arg(e.name, e.gruppe.isEmpty() ? QString() : u" ("_s + e.gruppe + u')',
-                          e.zusatzspiel ? u" +Z"_s : QString());
+        names << u"%1 %2%3%4"_s.arg(e.startNr).arg(
+            e.name, e.gruppe.isEmpty() ? QString() : u" ("_s + e.gruppe + u')',
+            e.zusatzspiel ? u" +Z"_s : QString());
     return names;
 }
 

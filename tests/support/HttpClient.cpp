@@ -72,6 +72,7 @@ HttpResponse httpExchange(quint16 port, const QByteArray &request, int timeoutMs
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     socket.connectToHost(QStringLiteral("127.0.0.1"), port);
     loop.exec();
+    QObject::disconnect(&socket, nullptr, nullptr, nullptr);
     socket.abort();
     return done ? response : HttpResponse();
 }
@@ -102,8 +103,7 @@ HttpResponse httpPost(quint16 port, const QByteArray &path, const QByteArray &bo
     return httpExchange(port, postRequest(path, body, headers));
 }
 
-QList<HttpResponse> httpExchangeAll(quint16 port, const QList<QByteArray> &requests,
-                                    int timeoutMs)
+QList<HttpResponse> httpExchangeAll(quint16 port, const QList<QByteArray> &requests, int timeoutMs)
 {
     struct Exchange
     {

@@ -1,6 +1,7 @@
 #include "app/ui/MainForm.h"
 
 #include "app/Competition.h"
+#include "app/ExternalChanges.h"
 #include "app/Guard.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/Forms.h"
@@ -12,7 +13,6 @@
 #include "data/DataLibrary.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
-#include "app/ExternalChanges.h"
 #include "live/LiveServer.h"
 #include "live/ui/LiveResultsDialog.h"
 #include "participants/Entries.h"
@@ -162,6 +162,8 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
                 && QApplication::mouseButtons() == Qt::NoButton;
         },
         [this] { run([this] { showChangesFromElsewhere(); }); }, this);
+    connect(&m_competition, &Competition::participantsChanged, m_externalChanges,
+            &ExternalChanges::seen);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -521,8 +523,8 @@ void TMainForm::showChangesFromElsewhere()
     for (const int teamNr : selected) {
         const int row = m_competition.participantIndex(teamNr);
         if (row >= 0)
-            m_grid->selectionModel()->select(m_model->index(row, 0), QItemSelectionModel::Select
-                                                                         | QItemSelectionModel::Rows);
+            m_grid->selectionModel()->select(
+                m_model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     m_grid->verticalScrollBar()->setValue(scrolled);
 }

@@ -84,9 +84,13 @@
 
   function format(value) { return number.format(value); }
 
+  function gameName() {
+    return state.event && state.event.zusatzspielName ? state.event.zusatzspielName : 'Zusatzspiel';
+  }
+
   function valuesText(v, withAdd) {
-    var text = format(v.punkte) + ' Punkte · ' + format(v.zeit) + ' s';
-    if (withAdd) text += ' · Zusatz ' + format(v.zusatzPunkte) + ' / ' + format(v.zusatzZeit) + ' s';
+    var text = 'Punkte ' + format(v.punkte) + ' · Zeit ' + format(v.zeit);
+    if (withAdd) text += ' · ' + gameName() + ' ' + format(v.zusatzPunkte) + ' / ' + format(v.zusatzZeit);
     return text;
   }
 
@@ -116,12 +120,14 @@
   function showConnection() {
     var node = $('connection');
     var waiting = state.queue.length;
-    node.className = state.online ? 'online' : 'offline';
-    node.textContent = state.online ? (waiting ? 'Sendet …' : 'Verbunden') : 'Keine Verbindung';
+    var usable = state.online && state.token;
+    node.className = usable ? 'online' : 'offline';
+    node.textContent = !state.online ? 'Keine Verbindung' : !state.token ? 'Nicht angemeldet'
+      : waiting ? 'Sendet …' : 'Verbunden';
     var note = $('waiting');
     note.hidden = waiting === 0;
-    note.textContent = waiting === 1 ? '1 Eintrag wartet auf die Verbindung.'
-      : waiting + ' Einträge warten auf die Verbindung.';
+    var what = !state.online ? 'auf die Verbindung' : !state.token ? 'auf die Anmeldung' : 'auf das Senden';
+    note.textContent = (waiting === 1 ? '1 Eintrag wartet ' : waiting + ' Einträge warten ') + what + '.';
   }
 
   // ---- Logging in -------------------------------------------------------------------------
@@ -129,6 +135,7 @@
   function showLogin(text, bad) {
     state.token = '';
     store('token', '');
+    showConnection();
     $('login').hidden = false;
     message('login-message', text, bad);
     $('code').focus();
@@ -154,6 +161,7 @@
         store('postenBez', state.postenBez);
         $('login').hidden = true;
         $('code').value = '';
+        showConnection();
         message('login-message', '');
         showTitle();
         loadList();
@@ -177,7 +185,7 @@
 
   function loadList() {
     return request('GET', '/api/teilnehmer').then(function (answer) {
-      if (answer.status === 401) return showLogin('Bitte neu anmelden: der Server wurde neu gestartet.', true);
+      if (answer.status === 401) return showLogin('Bitte neu anmelden (der Server wurde neu gestartet).', true);
       if (answer.status === 200) {
         state.list = { at: Date.now(), lines: answer.data };
         store('list', state.list);
@@ -210,7 +218,7 @@
     return request('GET', '/api/teilnehmer?startNr=' + encodeURIComponent(startNr)).then(function (answer) {
       if (answer.status === 401) {
         showLines(startNr, fromList(startNr), true);
-        return showLogin('Bitte neu anmelden: der Server wurde neu gestartet.', true);
+        return showLogin('Bitte neu anmelden (der Server wurde neu gestartet).', true);
       }
       if (answer.status !== 200) return message('search-message', answer.data.fehler || 'Fehler ' + answer.status, true);
       rememberLines(startNr, answer.data);
@@ -269,7 +277,7 @@
     form.dataset.team = String(line.teamNr);
     form.autocomplete = 'off';
     form.appendChild(element('div', 'name', line.name));
-    var sub = [line.hund, line.kategorie];
+    var sub = [line.hund ? 'mit ' + line.hund : '', line.kategorie];
     if (line.gruppe) sub.push('Gruppe ' + line.gruppe);
     form.appendChild(element('div', 'sub', 'Nr. ' + line.startNr + ' · ' +
       sub.filter(function (s) { return s; }).join(' · ')));
@@ -279,7 +287,7 @@
     fields.appendChild(field(form, 'punkte', 'Punkte', seen.punkte, entered));
     fields.appendChild(field(form, 'zeit', 'Zeit', seen.zeit, entered));
     if (line.zusatzspiel) {
-      var game = state.event && state.event.zusatzspielName ? state.event.zusatzspielName : 'Zusatzspiel';
+      var game = gameName();
       fields.appendChild(field(form, 'zusatzPunkte', game + ': Punkte', seen.zusatzPunkte, entered));
       fields.appendChild(field(form, 'zusatzZeit', game + ': Zeit', seen.zusatzZeit, entered));
     }
@@ -383,7 +391,7 @@
     request('POST', '/api/ergebnis', body(save)).then(function (answer) {
       state.sending = false;
       if (answer.status === 401) {
-        showLogin('Bitte neu anmelden: der Server wurde neu gestartet. Die wartenden Einträge gehen nicht verloren.', true);
+        showLogin('Bitte neu anmelden (der Server wurde neu gestartet). Die wartenden Einträge gehen nicht verloren.', true);
         return;
       }
       if (answer.status === 503 || answer.status >= 500) return retryLater();
@@ -405,6 +413,7 @@
     });
   }
 
+  // The save stays first in the queue; the next round of flush sends it again.
   function retryLater() {
     showConnection();
   }

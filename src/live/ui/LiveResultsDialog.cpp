@@ -223,16 +223,16 @@ void LiveResultsDialog::showPosts()
         const PostCode &post = codes.at(i);
         auto *code = new QLabel;
         code->setObjectName(QStringLiteral("LivePostQrCode"));
-        const QPixmap pixmap = QPixmap::fromImage(
-            qrCode(m_server->postUrl(post.postenNr, true).toString(), 3));
+        const QPixmap pixmap =
+            QPixmap::fromImage(qrCode(m_server->postUrl(post.postenNr, true).toString(), 3));
         code->setPixmap(pixmap);
         code->setFixedSize(pixmap.size());
         const QString page = m_server->postUrl(post.postenNr).toString();
-        auto *text = new QLabel(QStringLiteral("<b>Posten %1 %2</b><br>Code <b>%3</b><br>"
-                                               "<a href=\"%4\">%4</a>")
-                                    .arg(post.postenNr)
-                                    .arg(post.postenBez.toHtmlEscaped(), post.code,
-                                         page.toHtmlEscaped()));
+        auto *text =
+            new QLabel(QStringLiteral("<b>Posten %1 %2</b><br>Code <b>%3</b><br>"
+                                      "<a href=\"%4\">%4</a>")
+                           .arg(post.postenNr)
+                           .arg(post.postenBez.toHtmlEscaped(), post.code, page.toHtmlEscaped()));
         text->setObjectName(QStringLiteral("LivePostCode"));
         text->setOpenExternalLinks(true);
         text->setTextInteractionFlags(Qt::TextBrowserInteraction);
@@ -242,7 +242,8 @@ void LiveResultsDialog::showPosts()
         m_postLayout->addWidget(text, row + 1, column, Qt::AlignHCenter | Qt::AlignTop);
     }
     // Room for two rows of posts; more are reached by scrolling.
-    m_postScroll->setMinimumHeight(codes.isEmpty() ? 0 : qMin(2, (int(codes.size()) + Columns - 1) / Columns) * 170);
+    m_postScroll->setMinimumHeight(
+        codes.isEmpty() ? 0 : qMin(2, (int(codes.size()) + Columns - 1) / Columns) * 170);
 }
 
 void LiveResultsDialog::showCards()
@@ -253,8 +254,7 @@ void LiveResultsDialog::showCards()
     if (cards.isEmpty())
         return;
     const std::optional<EventRow> &event = m_competition.event();
-    m_competition.ui().previewReport(
-        PostCards::build(event ? event->AnlassBez : QString(), cards));
+    m_competition.ui().previewReport(PostCards::build(event ? event->AnlassBez : QString(), cards));
 }
 
 QImage LiveResultsDialog::qrCode(const QString &text, int moduleSize)

@@ -71,8 +71,8 @@ Report::ReportDocument PostCards::build(const QString &eventName, const QList<Ca
     frame.height = CardHeight;
     frame.penWidth = 0.4;
     card.elements << frame;
-    card.elements << text(ElementKind::Label, QStringLiteral("Zugangskarte für den Richter"), 8,
-                          7, 10);
+    card.elements << text(ElementKind::Label, QStringLiteral("Zugangskarte für den Richter"), 8, 7,
+                          10);
     card.elements << text(ElementKind::Field, QStringLiteral("Posten"), 8, 13, 20, true, 174);
     card.elements << text(ElementKind::Field, QStringLiteral("Anlass"), 8, 24, 12, false, 174);
     Element code;
@@ -89,8 +89,8 @@ Report::ReportDocument PostCards::build(const QString &eventName, const QList<Ca
                           TextLeft, 40, 11, false, TextWidth);
     card.elements << text(ElementKind::Field, QStringLiteral("Adresse"), TextLeft, 56, 13, true,
                           TextWidth);
-    card.elements << text(ElementKind::Label, QStringLiteral("und diesen Code eingeben:"),
-                          TextLeft, 72, 11, false, TextWidth);
+    card.elements << text(ElementKind::Label, QStringLiteral("und diesen Code eingeben:"), TextLeft,
+                          72, 11, false, TextWidth);
     card.elements << text(ElementKind::Field, QStringLiteral("Code"), TextLeft, 79, 30, true,
                           TextWidth);
     card.elements << text(ElementKind::Label,
