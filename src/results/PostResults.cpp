@@ -100,7 +100,7 @@ QList<PostEntry> PostResults::participants(Database &db, int anlassNr, int poste
 
 PostSaveOutcome PostResults::save(Database &db, int anlassNr, int postenNr, const PostSave &save)
 {
-    WriteTransaction transaction(db);
+    Transaction transaction(db, Transaction::Lock::Immediate);
     // Where the change log records these changes from: once it exists, name the post here.
     PostSaveOutcome outcome;
     PostValues before;

@@ -5,6 +5,7 @@
 #include "live/LiveServer.h"
 #include "live/PostAccess.h"
 #include "live/ui/LiveResultsDialog.h"
+#include "reportengine/render/ReportRenderer.h"
 #include "results/ResultSheet.h"
 #include "results/ui/TeamResultForm.h"
 #include "support/HttpClient.h"
@@ -150,7 +151,25 @@ private Q_SLOTS:
         QCOMPARE(cards.data.rows.size(), 2);
         QCOMPARE(cards.data.value(0, u"Posten"_s).toString(), u"Posten %1: Slalom"_s.arg(p.slalom));
         QCOMPARE(cards.data.value(0, u"Code"_s).toString(), dialog->server().postCodes()[0].code);
-        QVERIFY(!cards.data.value(0, u"QrCode"_s).value<QImage>().isNull());
+        // Each card paints its code where the layout puts it: dark modules on white.
+        const Render::ReportRenderer renderer(cards);
+        QCOMPARE(renderer.pageCount(), 1);
+        constexpr double Dpi = 100;
+        const QImage page = renderer.renderPage(0, Dpi);
+        const auto px = [](double mm) { return int(mm / 25.4 * Dpi); };
+        const QRect code(px(10 + 8), px(10 + 36), px(70), px(70)); // page margins of 10 mm
+        int dark = 0;
+        for (int y = code.top(); y < code.bottom(); y += 2) {
+            for (int x = code.left(); x < code.right(); x += 2)
+                dark += qGray(page.pixel(x, y)) < 64;
+        }
+        QVERIFY2(dark > code.width() * code.height() / 4 / 5, qPrintable(QString::number(dark)));
+
+        if (const QString dir = qEnvironmentVariable("SCREENSHOT_DIR"); !dir.isEmpty()) {
+            QTest::qWait(100); // the dialog grows to its codes once the event loop runs
+            dialog->grab().save(dir + u"/live-dialog.png"_s);
+            page.save(dir + u"/post-cards.png"_s);
+        }
     }
 
     void gridShowsASaveBesideTheProgramWithinTwoSeconds()

@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -68,10 +67,7 @@ LiveResultsDialog::LiveResultsDialog(Competition &competition, QWidget *parent)
     m_posts->setObjectName(QStringLiteral("LivePosts"));
     m_postLayout = new QGridLayout(m_posts);
     m_postLayout->setContentsMargins(0, 0, 0, 0);
-    m_postScroll = new QScrollArea;
-    m_postScroll->setWidget(m_posts);
-    m_postScroll->setWidgetResizable(true);
-    m_postScroll->setFrameShape(QFrame::NoFrame);
+    m_postLayout->setHorizontalSpacing(12);
     m_postHeading = new QLabel(QStringLiteral(
         "Zugang für die Richter der Posten (die Codes gelten, bis der Server beendet wird):"));
     m_postHeading->setWordWrap(true);
@@ -92,7 +88,7 @@ LiveResultsDialog::LiveResultsDialog(Competition &competition, QWidget *parent)
     layout->addLayout(form);
     layout->addWidget(m_addresses);
     layout->addWidget(m_postHeading);
-    layout->addWidget(m_postScroll, 1);
+    layout->addWidget(m_posts);
     layout->addStretch();
     layout->addWidget(buttons);
 
@@ -216,34 +212,32 @@ void LiveResultsDialog::showPosts()
     }
     const QList<PostCode> codes = m_server->postCodes();
     m_postHeading->setVisible(!codes.isEmpty());
-    m_postScroll->setVisible(!codes.isEmpty());
     m_cards->setEnabled(!codes.isEmpty());
-    constexpr int Columns = 3;
+    // Two posts to a row, each a small code beside its name, code and address: a club's
+    // five to ten posts fit on a laptop's screen.
+    constexpr int Columns = 2;
     for (int i = 0; i < codes.size(); ++i) {
         const PostCode &post = codes.at(i);
         auto *code = new QLabel;
         code->setObjectName(QStringLiteral("LivePostQrCode"));
-        const QPixmap pixmap =
-            QPixmap::fromImage(qrCode(m_server->postUrl(post.postenNr, true).toString(), 3));
+        const QPixmap pixmap = QPixmap::fromImage(
+            qrCode(m_server->postUrl(post.postenNr, true).toString(), 2));
         code->setPixmap(pixmap);
         code->setFixedSize(pixmap.size());
         const QString page = m_server->postUrl(post.postenNr).toString();
-        auto *text =
-            new QLabel(QStringLiteral("<b>Posten %1 %2</b><br>Code <b>%3</b><br>"
-                                      "<a href=\"%4\">%4</a>")
-                           .arg(post.postenNr)
-                           .arg(post.postenBez.toHtmlEscaped(), post.code, page.toHtmlEscaped()));
+        auto *text = new QLabel(QStringLiteral("<b>Posten %1 %2</b><br>Code <b>%3</b><br>"
+                                               "<a href=\"%4\">%4</a>")
+                                    .arg(post.postenNr)
+                                    .arg(post.postenBez.toHtmlEscaped(), post.code,
+                                         page.toHtmlEscaped()));
         text->setObjectName(QStringLiteral("LivePostCode"));
         text->setOpenExternalLinks(true);
         text->setTextInteractionFlags(Qt::TextBrowserInteraction);
-        const int row = i / Columns * 2;
-        const int column = i % Columns;
-        m_postLayout->addWidget(code, row, column, Qt::AlignCenter);
-        m_postLayout->addWidget(text, row + 1, column, Qt::AlignHCenter | Qt::AlignTop);
+        const int row = i / Columns;
+        const int column = i % Columns * 2;
+        m_postLayout->addWidget(code, row, column, Qt::AlignLeft | Qt::AlignTop);
+        m_postLayout->addWidget(text, row, column + 1, Qt::AlignLeft | Qt::AlignVCenter);
     }
-    // Room for two rows of posts; more are reached by scrolling.
-    m_postScroll->setMinimumHeight(
-        codes.isEmpty() ? 0 : qMin(2, (int(codes.size()) + Columns - 1) / Columns) * 170);
 }
 
 void LiveResultsDialog::showCards()

@@ -10,7 +10,6 @@ class LiveServer;
 class QGridLayout;
 class QLabel;
 class QPushButton;
-class QScrollArea;
 class QSpinBox;
 class QVBoxLayout;
 
@@ -50,7 +49,6 @@ private:
     QWidget *m_addresses;
     QVBoxLayout *m_addressLayout;
     QLabel *m_postHeading;
-    QScrollArea *m_postScroll;
     QWidget *m_posts;
     QGridLayout *m_postLayout;
     QPushButton *m_cards;
