@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
 """Fills an empty Velunda database (made by `velunda-cli init-db DIR`) with a demo evening:
-three categories, three posts, 36 teams and two groups, most of them finished. For trying
-the live board and for its screenshots; the names are made up."""
+three categories, three posts, 36 teams (or as many as asked) and two groups, most of them
+finished. For trying the live board and for its screenshots; the names are made up.
+
+Usage: demo-db.py DIR [TEAMS]"""
 import random
 import sqlite3
 import sys
 from pathlib import Path
 
 directory = Path(sys.argv[1])
-seed = int(sys.argv[2]) if len(sys.argv) > 2 else 7
-random.seed(seed)
+teams = int(sys.argv[2]) if len(sys.argv) > 2 else 36
+random.seed(7)
 
 db = sqlite3.connect(directory / "Anlass.dat")
 for table in ["Team", "TeamsProAnlass", "Parcours", "Kategorie", "Posten", "TeamsProGruppe"]:
@@ -55,7 +57,7 @@ def results(nr):
                     round(random.uniform(5, 15), 1)))
 
 start = 0
-for i in range(36):
+for i in range(teams):
     kat = 1 + i % 3
     nr = add_team(last[i % len(last)], first[(i * 7) % len(first)], kat)
     start += 1

@@ -94,7 +94,7 @@ Command serveCommand()
     c.summary = QStringLiteral(
         "zeigt die Ranglisten live im Netzwerk und nimmt die Ergebnisse der Posten an");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli serve VERZEICHNIS --event N [--port P] [--bind ADRESSE]\n"
+        "Aufruf: velunda-cli serve [VERZEICHNIS] --event N [--port P] [--bind ADRESSE]\n"
         "\n"
         "Zeigt die Ranglisten des Anlasses N im lokalen Netzwerk: jedes Telefon und der\n"
         "Beamer öffnen eine der ausgegebenen Adressen (Zeilen „Live: …“) im Browser und\n"
@@ -111,9 +111,9 @@ Command serveCommand()
         "  --bind ADRESSE  nur auf dieser Adresse erreichbar (z. B. 127.0.0.1);\n"
         "                Vorgabe: alle Adressen dieses Computers.\n");
     c.run = [](const QStringList &args) {
-        const Arguments a(
+        Arguments a(
             args, {QStringLiteral("--event"), QStringLiteral("--port"), QStringLiteral("--bind")});
-        a.expectPositional({QStringLiteral("VERZEICHNIS")});
+        a.expectPositional({DatabaseArgument});
         if (!a.has(QStringLiteral("--event")))
             throw UsageError(QStringLiteral("Die Option --event fehlt."));
         const int anlassNr = a.integer(QStringLiteral("--event"));

@@ -63,14 +63,14 @@ QJsonObject rowJson(const StandingRow &r)
 
 void BoardApi::event(const QHttpServerRequest &, const LiveHttpServer::Reply &reply)
 {
-    const auto compute = [](DataLibrary &data, int anlassNr, QJsonDocument &json) {
-        const std::optional<EventRow> event = data.ReadEvent(anlassNr);
+    const auto compute = [](LiveRead &read, QJsonDocument &json) {
+        const std::optional<EventRow> &event = read.event();
         if (!event) {
-            json.setObject(fehler(noEvent(anlassNr)));
+            json.setObject(fehler(noEvent(read.anlassNr)));
             return 404;
         }
         QJsonArray categories;
-        for (const CategoryRow &c : Standings::categories(data, *event)) {
+        for (const CategoryRow &c : read.standings().categories()) {
             categories.append(QJsonObject{{QStringLiteral("katNr"), c.KatNr},
                                           {QStringLiteral("name"), c.KatBez}});
         }
@@ -111,14 +111,13 @@ void BoardApi::rankList(const QHttpServerRequest &request, const LiveHttpServer:
 
     const QString key = QStringLiteral("ranklist/%1/%2").arg(int(*kind)).arg(katNr);
     // Runs in the feed's thread: it takes nothing of this one but the checked values.
-    const auto compute = [kind = *kind, katNr](DataLibrary &data, int anlassNr,
-                                               QJsonDocument &json) {
-        const std::optional<EventRow> event = data.ReadEvent(anlassNr);
+    const auto compute = [kind = *kind, katNr](LiveRead &read, QJsonDocument &json) {
+        const std::optional<EventRow> &event = read.event();
         if (!event) {
-            json.setObject(fehler(noEvent(anlassNr)));
+            json.setObject(fehler(noEvent(read.anlassNr)));
             return 404;
         }
-        const QList<CategoryRow> categories = data.Categories();
+        const QList<CategoryRow> categories = read.data.Categories();
         const bool known = std::any_of(categories.cbegin(), categories.cend(),
                                        [&](const CategoryRow &c) { return c.KatNr == katNr; });
         if (katNr > 0 && !known) {
@@ -131,10 +130,11 @@ void BoardApi::rankList(const QHttpServerRequest &request, const LiveHttpServer:
                 QStringLiteral("Der Anlass „%1“ hat kein Zusatzspiel.").arg(event->AnlassBez)));
             return 404;
         }
+        const Standings::Snapshot &standings = read.standings();
         QJsonArray rows;
-        for (const StandingRow &r : Standings::compute(data, *event, kind, katNr, true))
+        for (const StandingRow &r : standings.compute(kind, katNr, true))
             rows.append(rowJson(r));
-        const StandingProgress progress = Standings::progress(data, *event, kind, katNr);
+        const StandingProgress progress = standings.progress(kind, katNr);
         json.setObject(QJsonObject{{QStringLiteral("title"), event->AnlassBez},
                                    {QStringLiteral("subtitle"), Standings::subtitle(*event, kind)},
                                    {QStringLiteral("fertig"), progress.finished},

@@ -240,15 +240,15 @@ void PostsApi::participants(const QHttpServerRequest &request, const LiveHttpSer
         startNr = number;
     }
     // Read on the board's read-only connection, in its thread.
-    const auto compute = [postenNr = *post, startNr](DataLibrary &data, int anlassNr,
-                                                     QJsonDocument &json) {
-        if (!data.ReadEvent(anlassNr)) {
+    const auto compute = [postenNr = *post, startNr](LiveRead &read, QJsonDocument &json) {
+        if (!read.event()) {
             json.setObject(QJsonObject{
                 {QStringLiteral("fehler"), QStringLiteral("Im Programm ist kein Anlass offen.")}});
             return 404;
         }
         QJsonArray lines;
-        for (const PostEntry &e : PostResults::participants(data.db(), anlassNr, postenNr, startNr))
+        for (const PostEntry &e :
+             PostResults::participants(read.data.db(), read.anlassNr, postenNr, startNr))
             lines.append(entryJson(e));
         json.setArray(lines);
         return 200;

@@ -78,7 +78,7 @@ QString ResultsFeed::setSource(const QString &directory, int anlassNr, quint64 g
     } catch (const DatabaseError &) {
         // Busy right now: the first poll takes the versions.
     }
-    publishAll();
+    publish(m_computes.keys());
     m_poll.start();
     return QString();
 }
@@ -96,66 +96,92 @@ void ResultsFeed::checkForChanges()
         return; // a commit under way; the next poll sees it
     }
     if (versions == m_versions) {
-        const QSet<QString> failed = m_failed;
-        for (const QString &key : failed)
-            m_publish(m_generation, key, run(key, m_computes.value(key)));
+        if (!m_failed.isEmpty())
+            publish(m_failed.values());
         return;
     }
     m_versions = versions;
     m_changedAt = QDateTime::currentDateTimeUtc();
-    publishAll();
+    publish(m_computes.keys());
 }
 
 void ResultsFeed::compute(const QString &key, const Compute &compute)
 {
     m_computes.insert(key, compute);
-    m_publish(m_generation, key, run(key, compute));
+    const int status = publish({key}).value(key);
+    // Only answers worth keeping are computed again after a change: a request for a category
+    // that does not exist must not make every later change cost one more list.
+    if (status != 200 && !m_failed.contains(key))
+        m_computes.remove(key);
 }
 
-void ResultsFeed::publishAll()
+QHash<QString, int> ResultsFeed::publish(const QStringList &keys)
 {
-    for (auto it = m_computes.cbegin(); it != m_computes.cend(); ++it)
-        m_publish(m_generation, it.key(), run(it.key(), it.value()));
-}
-
-bool ResultsFeed::evaluate(const Compute &compute, LiveDocument &doc)
-{
+    QList<LiveDocument> docs;
     if (!m_data.db().isOpen()) {
+        LiveDocument doc;
         doc.status = 503;
         doc.body = errorBody(QStringLiteral("Es ist keine Datenbank geöffnet."));
-        return false;
+        docs.fill(doc, keys.size());
+    } else {
+        try {
+            Transaction transaction(m_data.db());
+            LiveRead read(m_data, m_anlassNr);
+            for (const QString &key : keys)
+                docs.append(answer(key, read));
+            transaction.commit();
+            for (const QString &key : keys)
+                m_failed.remove(key);
+        } catch (const DatabaseError &e) {
+            LiveDocument doc;
+            doc.status = 503;
+            doc.body =
+                errorBody(QStringLiteral("Die Datenbank ist gerade nicht lesbar: ") + e.message());
+            docs.clear();
+            docs.fill(doc, keys.size());
+            for (const QString &key : keys)
+                m_failed.insert(key);
+        }
     }
-    QJsonDocument json;
-    try {
-        Transaction read(m_data.db());
-        doc.status = compute(m_data, m_anlassNr, json);
-        read.commit();
-    } catch (const DatabaseError &e) {
-        doc.status = 503;
-        doc.body =
-            errorBody(QStringLiteral("Die Datenbank ist gerade nicht lesbar: ") + e.message());
-        return false;
+    QHash<QString, int> statuses;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        statuses.insert(keys.at(i), docs.at(i).status);
+        m_publish(m_generation, keys.at(i), docs.at(i));
     }
-    doc.body = json.toJson(QJsonDocument::Compact);
-    return true;
+    return statuses;
 }
 
 LiveDocument ResultsFeed::once(const Compute &compute)
 {
     LiveDocument doc;
-    evaluate(compute, doc);
+    doc.status = 503;
+    if (!m_data.db().isOpen()) {
+        doc.body = errorBody(QStringLiteral("Es ist keine Datenbank geöffnet."));
+        return doc;
+    }
+    try {
+        Transaction transaction(m_data.db());
+        LiveRead read(m_data, m_anlassNr);
+        QJsonDocument json;
+        const int status = compute(read, json);
+        transaction.commit();
+        doc.status = status;
+        doc.body = json.toJson(QJsonDocument::Compact);
+    } catch (const DatabaseError &e) {
+        doc.body =
+            errorBody(QStringLiteral("Die Datenbank ist gerade nicht lesbar: ") + e.message());
+    }
     return doc;
 }
 
-LiveDocument ResultsFeed::run(const QString &key, const Compute &compute)
+LiveDocument ResultsFeed::answer(const QString &key, LiveRead &read)
 {
     LiveDocument doc;
-    m_failed.remove(key);
-    if (!evaluate(compute, doc)) {
-        if (m_data.db().isOpen())
-            m_failed.insert(key);
+    QJsonDocument json;
+    doc.status = m_computes.value(key)(read, json);
+    doc.body = json.toJson(QJsonDocument::Compact);
+    if (doc.status != 200)
         return doc;
-    }
     doc.etag = etagOf(doc.body);
     // The time of the last change that changed this answer, not just any change.
     const auto before = m_published.constFind(key);
@@ -164,4 +190,20 @@ LiveDocument ResultsFeed::run(const QString &key, const Compute &compute)
         : m_changedAt;
     m_published.insert(key, doc);
     return doc;
+}
+
+const std::optional<EventRow> &LiveRead::event()
+{
+    if (!m_eventRead) {
+        m_event = data.ReadEvent(anlassNr);
+        m_eventRead = true;
+    }
+    return m_event;
+}
+
+const Standings::Snapshot &LiveRead::standings()
+{
+    if (!m_standings)
+        m_standings = std::make_unique<Standings::Snapshot>(data, *event());
+    return *m_standings;
 }

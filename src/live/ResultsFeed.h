@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DataLibrary.h"
+#include "ranking/Standings.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -10,6 +11,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 class QJsonDocument;
 
@@ -18,8 +21,28 @@ struct LiveDocument
 {
     int status = 200;
     QByteArray body; // JSON
-    QByteArray etag; // quoted, as the header carries it; empty for an answer not to keep
+    QByteArray etag; // quoted, as the header carries it; only a 200 answer has one and is kept
     QDateTime lastModified; // when the body last changed, as far as the server saw it
+};
+
+// One state of the database as the answers read it, inside one read transaction: what several
+// answers need is read once for all of them.
+class LiveRead
+{
+public:
+    LiveRead(DataLibrary &data, int anlassNr) : data(data), anlassNr(anlassNr) { }
+
+    DataLibrary &data;
+    const int anlassNr;
+
+    const std::optional<EventRow> &event();
+    // The event's standings; only when event() has one.
+    const Standings::Snapshot &standings();
+
+private:
+    bool m_eventRead = false;
+    std::optional<EventRow> m_event;
+    std::unique_ptr<Standings::Snapshot> m_standings;
 };
 
 // The reading side of the live server, in a thread of its own so that neither a long list
@@ -32,8 +55,8 @@ class ResultsFeed : public QObject
     Q_OBJECT
 
 public:
-    // Fills json for the event anlassNr and returns the HTTP status; runs in a read transaction.
-    using Compute = std::function<int(DataLibrary &data, int anlassNr, QJsonDocument &json)>;
+    // Fills json and returns the HTTP status.
+    using Compute = std::function<int(LiveRead &read, QJsonDocument &json)>;
     // Called in the feed's thread with each new answer.
     using Publish =
         std::function<void(quint64 generation, const QString &key, const LiveDocument &doc)>;
@@ -44,7 +67,7 @@ public:
     // Another directory or event; everything is computed afresh under the new generation.
     // Returns the error, empty when the directory could be opened.
     QString setSource(const QString &directory, int anlassNr, quint64 generation);
-    // Computes key now and from now on after every change.
+    // Computes key now and, when that gave an answer, from now on after every change.
     void compute(const QString &key, const Compute &compute);
     // Looks at the data versions now; after a change, recomputes and publishes.
     void checkForChanges();
@@ -52,10 +75,9 @@ public:
     LiveDocument once(const Compute &compute);
 
 private:
-    LiveDocument run(const QString &key, const Compute &compute);
-    // Runs compute in a read transaction; false, with a 503 in doc, when nothing could be read.
-    bool evaluate(const Compute &compute, LiveDocument &doc);
-    void publishAll();
+    // Computes keys in one read transaction and publishes them; returns their statuses.
+    QHash<QString, int> publish(const QStringList &keys);
+    LiveDocument answer(const QString &key, LiveRead &read);
 
     Publish m_publish;
     DataLibrary m_data;

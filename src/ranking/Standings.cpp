@@ -21,6 +21,13 @@ struct Totals
     double zeit = 0;
 };
 
+struct TeamTotals
+{
+    int teamNr = 0;
+    int katNr = 0;
+    Totals totals;
+};
+
 // A row of the rank table as the run would write it; its place in the list is the order in
 // which the run appends rows, which decides between equal results.
 struct RankRow
@@ -32,86 +39,71 @@ struct RankRow
     int Rang = 0; // 0: the empty rank
 };
 
+} // namespace
+
+struct Snapshot::Tables
+{
+    Tables(DataLibrary &data, const EventRow &e) : event(e), entries(data, e.AnlassNr) { }
+
+    EventRow event;
+    EventEntries entries;
+    // Members of the event's groups, each group's in table order, with their categories.
+    QHash<int, QList<QPair<int, int>>> members;
+    // The teams with result rows, by TeamNr, with their categories.
+    QList<QPair<int, int>> resultTeams;
+    // The main game's totals as TotalPoints and TotalTime give them.
+    QHash<int, Totals> teamTotals;
+    QHash<int, Totals> groupTotals;
+    // The additional game's totals of every team whose own entry has finished it, by TeamNr.
+    QList<TeamTotals> addGameTotals;
+    // The participant list as the main window shows it.
+    QList<QPair<int, int>> participants;
+    QHash<int, TeamRow> teams; // of the event's entries
+    QList<CategoryRow> categories;
+};
+
+namespace {
+
 // The rank table of one run, filled as the run fills Rang.
 class RankRows
 {
 public:
-    RankRows(DataLibrary &data, const EventRow &event, const EventEntries &entries)
-        : m_data(data), m_event(event), m_entries(entries)
-    { }
+    explicit RankRows(const Snapshot::Tables &t) : m_t(t) { }
 
     QList<RankRow> rows;
 
     void fillSingle()
     {
-        // Members of the event's groups, each group's in table order, with their categories.
-        QHash<int, QList<QPair<int, int>>> members;
-        Statement m(
-            m_data.db(),
-            QStringList{QStringLiteral("SELECT g.GruppenNr, g.TeamNr, coalesce(t.KatNr, 0)"),
-                        QStringLiteral("FROM TeamsProGruppe g"),
-                        QStringLiteral("LEFT JOIN Team t ON t.TeamNr = g.TeamNr"),
-                        QStringLiteral("WHERE g.GruppenNr IN (SELECT GroupNr FROM "
-                                       "TeamsProAnlass"),
-                        QStringLiteral("    WHERE AnlassNr = :AnlassNr AND GroupNr <> 0)"),
-                        QStringLiteral("ORDER BY g.GruppenNr, g.TeamNr")});
-        m.bind("AnlassNr", m_event.AnlassNr);
-        while (m.next())
-            members[int(m.integer(0))].append({int(m.integer(1)), int(m.integer(2))});
-
-        Statement s(m_data.db(),
-                    QStringList{QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0) FROM "
-                                               "Parcours p"),
-                                QStringLiteral("LEFT JOIN Team t ON t.TeamNr = p.TeamNr"),
-                                QStringLiteral("WHERE p.AnlassNr = :AnlassNr GROUP BY p.TeamNr "
-                                               "ORDER BY p.TeamNr")});
-        s.bind("AnlassNr", m_event.AnlassNr);
-        while (s.next()) {
-            const int teamNr = int(s.integer(0));
-            if (!m_entries.isFinished(teamNr, false))
+        for (const auto &[teamNr, katNr] : m_t.resultTeams) {
+            if (!m_t.entries.isFinished(teamNr, false))
                 continue;
-            const int groupNr = m_entries.groupNrOf(teamNr);
+            const int groupNr = m_t.entries.groupNrOf(teamNr);
             if (groupNr == 0) {
-                addEntry(teamNr, int(s.integer(1)));
+                addEntry(teamNr, katNr);
                 continue;
             }
-            for (const auto &[member, memberKatNr] : members.value(groupNr))
+            for (const auto &[member, memberKatNr] : m_t.members.value(groupNr))
                 addEntry(member, memberKatNr);
         }
     }
 
     void fillGroups()
     {
-        for (const ParticipantRow &row : m_data.ParticipantList(m_event.AnlassNr))
-            addEntry(row.TeamNr, row.KatNr);
+        for (const auto &[teamNr, katNr] : m_t.participants)
+            addEntry(teamNr, katNr);
     }
 
-    // The additional game's totals of every team whose own entry has finished it: the rows
-    // of the additional-game list, or added to the main game's for the combined one.
+    // The rows of the additional-game list, or added to the main game's for the combined one.
     void addAddGameTotals(bool merge)
     {
-        Statement s(
-            m_data.db(),
-            QStringList{
-                QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0),"),
-                QStringLiteral("       sum(p.ZusatzspielPunkte), sum(p.ZusatzspielZeit)"),
-                QStringLiteral("FROM Parcours p"),
-                QStringLiteral("JOIN TeamsProAnlass e ON e.AnlassNr = p.AnlassNr AND e.TeamNr = "
-                               "p.TeamNr"),
-                QStringLiteral("LEFT JOIN Team t ON t.TeamNr = p.TeamNr"),
-                QStringLiteral("WHERE p.AnlassNr = :AnlassNr AND e.ZusatzAbgeschlossen <> 0"),
-                QStringLiteral("GROUP BY p.TeamNr ORDER BY p.TeamNr")});
-        s.bind("AnlassNr", m_event.AnlassNr);
-        while (s.next()) {
-            const int teamNr = int(s.integer(0));
-            const Totals totals{s.real(2), s.real(3)};
-            const auto listed = m_rowOf.constFind(teamNr);
+        for (const TeamTotals &t : m_t.addGameTotals) {
+            const auto listed = m_rowOf.constFind(t.teamNr);
             if (merge && listed != m_rowOf.constEnd()) {
                 RankRow &row = rows[listed.value()];
-                row.Zeit = row.Zeit + totals.zeit;
-                row.Punkte = row.Punkte + totals.punkte;
+                row.Zeit = row.Zeit + t.totals.zeit;
+                row.Punkte = row.Punkte + t.totals.punkte;
             } else {
-                append(teamNr, int(s.integer(1)), totals);
+                append(t.teamNr, t.katNr, t.totals);
             }
         }
     }
@@ -122,9 +114,8 @@ private:
     {
         if (m_rowOf.contains(teamNr))
             return;
-        loadTotals();
-        const bool isGroup = m_entries.isGroupEntry(teamNr);
-        append(teamNr, katNr, (isGroup ? m_groupTotals : m_teamTotals).value(teamNr));
+        const bool isGroup = m_t.entries.isGroupEntry(teamNr);
+        append(teamNr, katNr, (isGroup ? m_t.groupTotals : m_t.teamTotals).value(teamNr));
     }
 
     void append(int teamNr, int katNr, const Totals &totals)
@@ -133,38 +124,8 @@ private:
         rows.append({teamNr, katNr, totals.punkte, totals.zeit, 0});
     }
 
-    // The main game's totals as TotalPoints and TotalTime give them, for everybody at once.
-    void loadTotals()
-    {
-        if (m_totalsLoaded)
-            return;
-        m_totalsLoaded = true;
-        Statement own(m_data.db(),
-                      QStringLiteral("SELECT TeamNr, sum(Punkte), sum(Zeit) FROM "
-                                     "Parcours WHERE AnlassNr = :AnlassNr GROUP BY "
-                                     "TeamNr"));
-        own.bind("AnlassNr", m_event.AnlassNr);
-        while (own.next())
-            m_teamTotals.insert(int(own.integer(0)), {own.real(1), own.real(2)});
-        Statement groups(
-            m_data.db(),
-            QStringList{QStringLiteral("SELECT g.GruppenNr, sum(p.Punkte), sum(p.Zeit) FROM "
-                                       "TeamsProGruppe g"),
-                        QStringLiteral("JOIN Parcours p ON p.TeamNr = g.TeamNr AND p.AnlassNr = "
-                                       ":AnlassNr"),
-                        QStringLiteral("GROUP BY g.GruppenNr")});
-        groups.bind("AnlassNr", m_event.AnlassNr);
-        while (groups.next())
-            m_groupTotals.insert(int(groups.integer(0)), {groups.real(1), groups.real(2)});
-    }
-
-    DataLibrary &m_data;
-    const EventRow &m_event;
-    const EventEntries &m_entries;
+    const Snapshot::Tables &m_t;
     QHash<int, qsizetype> m_rowOf;
-    bool m_totalsLoaded = false;
-    QHash<int, Totals> m_teamTotals;
-    QHash<int, Totals> m_groupTotals;
 };
 
 // One order key of the rank method: the column and whether it runs downwards.
@@ -287,11 +248,94 @@ bool listed(const RankRow &row, const EventEntries &entries, Kind kind, bool wit
 
 } // namespace
 
-QList<StandingRow> compute(DataLibrary &data, const EventRow &event, Kind kind, int katNr,
-                           bool withPrinted)
+Snapshot::Snapshot(DataLibrary &data, const EventRow &event)
+    : m_tables(std::make_unique<Tables>(data, event))
 {
-    const EventEntries entries(data, event.AnlassNr);
-    RankRows table(data, event, entries);
+    Tables &t = *m_tables;
+    const int anlassNr = event.AnlassNr;
+    {
+        Statement s(
+            data.db(),
+            QStringList{QStringLiteral("SELECT g.GruppenNr, g.TeamNr, coalesce(t.KatNr, 0)"),
+                        QStringLiteral("FROM TeamsProGruppe g"),
+                        QStringLiteral("LEFT JOIN Team t ON t.TeamNr = g.TeamNr"),
+                        QStringLiteral("WHERE g.GruppenNr IN (SELECT GroupNr FROM "
+                                       "TeamsProAnlass"),
+                        QStringLiteral("    WHERE AnlassNr = :AnlassNr AND GroupNr <> 0)"),
+                        QStringLiteral("ORDER BY g.GruppenNr, g.TeamNr")});
+        s.bind("AnlassNr", anlassNr);
+        while (s.next())
+            t.members[int(s.integer(0))].append({int(s.integer(1)), int(s.integer(2))});
+    }
+    {
+        Statement s(data.db(),
+                    QStringList{QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0), "
+                                               "sum(p.Punkte), sum(p.Zeit) FROM Parcours p"),
+                                QStringLiteral("LEFT JOIN Team t ON t.TeamNr = p.TeamNr"),
+                                QStringLiteral("WHERE p.AnlassNr = :AnlassNr GROUP BY p.TeamNr "
+                                               "ORDER BY p.TeamNr")});
+        s.bind("AnlassNr", anlassNr);
+        while (s.next()) {
+            const int teamNr = int(s.integer(0));
+            t.resultTeams.append({teamNr, int(s.integer(1))});
+            t.teamTotals.insert(teamNr, {s.real(2), s.real(3)});
+        }
+    }
+    {
+        Statement s(
+            data.db(),
+            QStringList{QStringLiteral("SELECT g.GruppenNr, sum(p.Punkte), sum(p.Zeit) FROM "
+                                       "TeamsProGruppe g"),
+                        QStringLiteral("JOIN Parcours p ON p.TeamNr = g.TeamNr AND "
+                                       "p.AnlassNr = :AnlassNr"),
+                        QStringLiteral("GROUP BY g.GruppenNr")});
+        s.bind("AnlassNr", anlassNr);
+        while (s.next())
+            t.groupTotals.insert(int(s.integer(0)), {s.real(1), s.real(2)});
+    }
+    {
+        Statement s(
+            data.db(),
+            QStringList{
+                QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0),"),
+                QStringLiteral("       sum(p.ZusatzspielPunkte), sum(p.ZusatzspielZeit)"),
+                QStringLiteral("FROM Parcours p"),
+                QStringLiteral("JOIN TeamsProAnlass e ON e.AnlassNr = p.AnlassNr AND e.TeamNr = "
+                               "p.TeamNr"),
+                QStringLiteral("LEFT JOIN Team t ON t.TeamNr = p.TeamNr"),
+                QStringLiteral("WHERE p.AnlassNr = :AnlassNr AND e.ZusatzAbgeschlossen <> 0"),
+                QStringLiteral("GROUP BY p.TeamNr ORDER BY p.TeamNr")});
+        s.bind("AnlassNr", anlassNr);
+        while (s.next())
+            t.addGameTotals.append({int(s.integer(0)), int(s.integer(1)), {s.real(2), s.real(3)}});
+    }
+    for (const ParticipantRow &row : data.ParticipantList(anlassNr))
+        t.participants.append({row.TeamNr, row.KatNr});
+    {
+        Statement s(data.db(),
+                    QStringLiteral("SELECT * FROM Team WHERE TeamNr IN (SELECT "
+                                   "TeamNr FROM TeamsProAnlass WHERE AnlassNr = "
+                                   ":AnlassNr)"));
+        s.bind("AnlassNr", anlassNr);
+        while (s.next()) {
+            const TeamRow team = teamFrom(s);
+            t.teams.insert(team.TeamNr, team);
+        }
+    }
+    t.categories = data.Categories();
+}
+
+Snapshot::~Snapshot() = default;
+
+const EventRow &Snapshot::event() const
+{
+    return m_tables->event;
+}
+
+QList<StandingRow> Snapshot::compute(Kind kind, int katNr, bool withPrinted) const
+{
+    const Tables &t = *m_tables;
+    RankRows table(t);
     switch (kind) {
     case Kind::Single:
         table.fillSingle();
@@ -307,12 +351,12 @@ QList<StandingRow> compute(DataLibrary &data, const EventRow &event, Kind kind, 
         table.addAddGameTotals(true);
         break;
     }
-    numberRanks(table.rows, event, entries, katNr, kind == Kind::AddGame, withPrinted);
+    numberRanks(table.rows, t.event, t.entries, katNr, kind == Kind::AddGame, withPrinted);
 
     QList<qsizetype> shown;
     for (qsizetype i = 0; i < table.rows.size(); ++i) {
         const RankRow &row = table.rows.at(i);
-        if ((katNr <= 0 || row.KatNr == katNr) && listed(row, entries, kind, withPrinted))
+        if ((katNr <= 0 || row.KatNr == katNr) && listed(row, t.entries, kind, withPrinted))
             shown.append(i);
     }
     // Equal ranks keep the order in which the rank table was filled.
@@ -320,31 +364,18 @@ QList<StandingRow> compute(DataLibrary &data, const EventRow &event, Kind kind, 
         return table.rows.at(a).Rang < table.rows.at(b).Rang;
     });
 
-    QHash<int, TeamRow> teams;
-    {
-        Statement s(data.db(),
-                    QStringLiteral("SELECT * FROM Team WHERE TeamNr IN (SELECT "
-                                   "TeamNr FROM TeamsProAnlass WHERE AnlassNr = "
-                                   ":AnlassNr)"));
-        s.bind("AnlassNr", event.AnlassNr);
-        while (s.next()) {
-            const TeamRow t = teamFrom(s);
-            teams.insert(t.TeamNr, t);
-        }
-    }
-    QHash<int, QString> categories;
-    for (const CategoryRow &c : data.Categories())
-        categories.insert(c.KatNr, c.KatBez);
-
+    QHash<int, QString> categoryNames;
+    for (const CategoryRow &c : t.categories)
+        categoryNames.insert(c.KatNr, c.KatBez);
     QList<StandingRow> result;
     result.reserve(shown.size());
     for (qsizetype i : shown) {
         const RankRow &row = table.rows.at(i);
-        const TeamRow team = teams.value(row.TeamNr);
+        const TeamRow team = t.teams.value(row.TeamNr);
         StandingRow s;
         s.Rang = row.Rang;
         s.TeamNr = row.TeamNr;
-        s.StartNr = entries.find(row.TeamNr)->StartNr;
+        s.StartNr = t.entries.find(row.TeamNr)->StartNr;
         s.KatNr = row.KatNr;
         s.Punkte = row.Punkte;
         s.Zeit = row.Zeit;
@@ -352,38 +383,31 @@ QList<StandingRow> compute(DataLibrary &data, const EventRow &event, Kind kind, 
         s.CalcVerein = team.Verein.left(50);
         s.CalcHund = team.Hund.left(30);
         s.CalcRasse = team.Rasse.left(30);
-        s.CalcKategorie = categories.value(row.KatNr).left(20);
+        s.CalcKategorie = categoryNames.value(row.KatNr).left(20);
         result.append(s);
     }
     return result;
 }
 
-StandingProgress progress(DataLibrary &data, const EventRow &event, Kind kind, int katNr)
+StandingProgress Snapshot::progress(Kind kind, int katNr) const
 {
-    const EventEntries entries(data, event.AnlassNr);
+    const Tables &t = *m_tables;
     StandingProgress p;
-    Statement s(data.db(),
-                QStringList{QStringLiteral("SELECT e.TeamNr, e.IsGroup, e.GroupNr, t.KatNr, "
-                                           "t.Zusatzspiel"),
-                            QStringLiteral("FROM TeamsProAnlass e JOIN Team t ON t.TeamNr = "
-                                           "e.TeamNr"),
-                            QStringLiteral("WHERE e.AnlassNr = :AnlassNr")});
-    s.bind("AnlassNr", event.AnlassNr);
-    while (s.next()) {
-        const int teamNr = int(s.integer(0));
-        const bool isGroup = s.boolean(1);
-        const bool isMember = s.integer(2) != 0;
-        if (katNr > 0 && s.integer(3) != katNr)
+    for (auto it = t.teams.cbegin(); it != t.teams.cend(); ++it) {
+        const TeamRow &team = it.value();
+        const EntryRow *entry = t.entries.find(team.TeamNr);
+        if (!entry || (katNr > 0 && team.KatNr != katNr))
             continue;
-        if (kind == Kind::Group ? isMember : isGroup)
+        const bool isMember = entry->GroupNr != 0;
+        if (kind == Kind::Group ? isMember : entry->IsGroup)
             continue;
-        if (kind == Kind::AddGame && !s.boolean(4))
+        if (kind == Kind::AddGame && !team.Zusatzspiel)
             continue;
         ++p.entered;
-        const bool mainDone = entries.isFinished(teamNr, false);
-        const bool addDone = entries.isFinished(teamNr, true);
+        const bool mainDone = t.entries.isFinished(team.TeamNr, false);
+        const bool addDone = t.entries.isFinished(team.TeamNr, true);
         const bool done = kind == Kind::AddGame ? addDone
-            : kind == Kind::Combined            ? mainDone && (addDone || !s.boolean(4))
+            : kind == Kind::Combined            ? mainDone && (addDone || !team.Zusatzspiel)
                                                 : mainDone;
         if (done)
             ++p.finished;
@@ -391,22 +415,28 @@ StandingProgress progress(DataLibrary &data, const EventRow &event, Kind kind, i
     return p;
 }
 
-QList<CategoryRow> categories(DataLibrary &data, const EventRow &event)
+QList<CategoryRow> Snapshot::categories() const
 {
     QSet<int> used;
-    Statement s(data.db(),
-                QStringLiteral("SELECT DISTINCT t.KatNr FROM TeamsProAnlass e JOIN "
-                               "Team t ON t.TeamNr = e.TeamNr WHERE e.AnlassNr = "
-                               ":AnlassNr"));
-    s.bind("AnlassNr", event.AnlassNr);
-    while (s.next())
-        used.insert(int(s.integer(0)));
+    for (const TeamRow &team : m_tables->teams)
+        used.insert(team.KatNr);
     QList<CategoryRow> result;
-    for (const CategoryRow &c : data.Categories()) {
+    for (const CategoryRow &c : m_tables->categories) {
         if (used.contains(c.KatNr))
             result.append(c);
     }
     return result;
+}
+
+QList<StandingRow> compute(DataLibrary &data, const EventRow &event, Kind kind, int katNr,
+                           bool withPrinted)
+{
+    return Snapshot(data, event).compute(kind, katNr, withPrinted);
+}
+
+StandingProgress progress(DataLibrary &data, const EventRow &event, Kind kind, int katNr)
+{
+    return Snapshot(data, event).progress(kind, katNr);
 }
 
 QString subtitle(const EventRow &event, Kind kind)

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 class DataLibrary;
 
 // One line of a rank list, with the fields the printed list shows.
@@ -39,19 +41,42 @@ namespace Standings {
 // The kinds of list: the rank list dialog's choice and, for the main game, the menu entry.
 enum class Kind { Single, Group, AddGame, Combined };
 
-// withPrinted: every finished participant, as if nobody had been marked printed yet; without
-// it, automatic rank lists pass over the printed ones as the program's next list does.
+// What the lists of one event are computed from, read once: every list and count of one
+// state of the database can then be computed without reading again.
+class Snapshot
+{
+public:
+    Snapshot(DataLibrary &data, const EventRow &event);
+    ~Snapshot();
+    Snapshot(const Snapshot &) = delete;
+    Snapshot &operator=(const Snapshot &) = delete;
+
+    const EventRow &event() const;
+
+    // withPrinted: every finished participant, as if nobody had been marked printed yet;
+    // without it, automatic rank lists pass over the printed ones as the program's next list
+    // does.
+    QList<StandingRow> compute(Kind kind, int katNr, bool withPrinted) const;
+
+    // Participants of the list in the category (0: all) and those of them that have
+    // finished: the teams (members of groups included) or, for the group list, the entries of
+    // the participant list; the additional game counts the teams that play it.
+    StandingProgress progress(Kind kind, int katNr) const;
+
+    // The categories in which the event has participants (members of groups included), in
+    // key order.
+    QList<CategoryRow> categories() const;
+
+    struct Tables; // what was read, defined beside the computation
+
+private:
+    std::unique_ptr<Tables> m_tables;
+};
+
+// One list, read and computed at once.
 QList<StandingRow> compute(DataLibrary &data, const EventRow &event, Kind kind, int katNr,
                            bool withPrinted);
-
-// Participants of the list in the category (0: all) and those of them that have finished: the
-// teams (members of groups included) or, for the group list, the entries of the participant
-// list; the additional game counts the teams that play it.
 StandingProgress progress(DataLibrary &data, const EventRow &event, Kind kind, int katNr);
-
-// The categories in which the event has participants (members of groups included), in key
-// order.
-QList<CategoryRow> categories(DataLibrary &data, const EventRow &event);
 
 // The printed list's subtitle and whether points stand left of time.
 QString subtitle(const EventRow &event, Kind kind);

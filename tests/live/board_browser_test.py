@@ -97,7 +97,12 @@ def browser(profile, width, height):
 
 
 def rows(driver):
-    return driver.find_elements(By.CSS_SELECTOR, "#rows tr")
+    """(rank, name) of every row shown, read at once: the board replaces its rows when the
+    standing changes, so element handles could go stale between two reads."""
+    return driver.execute_script(
+        "return Array.from(document.querySelectorAll('#rows tr')).map(function (tr) {"
+        "  return [tr.querySelector('.rank').textContent,"
+        "          tr.querySelector('.who .name').textContent.trim()]; });")
 
 
 def no_alert(driver):
@@ -128,9 +133,7 @@ def main():
             driver.get(url + "?kategorie=1")
             wait_for(lambda: len(rows(driver)) > 0, "the standing")
             first = rows(driver)[0]
-            assert first.find_element(By.CLASS_NAME, "rank").text == "1"
-            assert first.find_element(By.CSS_SELECTOR, ".who .name").text == MARKUP, \
-                first.text
+            assert first == ["1", MARKUP], first
             assert not driver.find_elements(By.CSS_SELECTOR, "main img"), "markup was inserted"
             no_alert(driver)
             checks += 1
@@ -144,7 +147,7 @@ def main():
 
             # Another process moves the last finished team of the category to the top.
             driver.execute_script("window.sameDocument = 'ja';")
-            last = rows(driver)[-1].find_element(By.CSS_SELECTOR, ".who .name").text
+            last = rows(driver)[-1][1]
             db = sqlite3.connect(database / "Parcours.dat")
             db.execute("ATTACH ? AS e", (str(database / "TeamsProAnlass.dat"),))
             db.execute("ATTACH ? AS t", (str(database / "Team.dat"),))
@@ -157,8 +160,7 @@ def main():
             db.commit()
             db.close()
             changed_at = time.monotonic()
-            wait_for(lambda: rows(driver)[0].find_element(By.CSS_SELECTOR, ".who .name").text
-                     == last, "the change on the board", timeout=8)
+            wait_for(lambda: rows(driver)[0][1] == last, "the change on the board", timeout=8)
             print(f"change shown after {time.monotonic() - changed_at:.1f} s")
             assert driver.execute_script("return window.sameDocument") == "ja", "reloaded"
             no_alert(driver)

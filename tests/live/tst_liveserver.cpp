@@ -315,6 +315,16 @@ private Q_SLOTS:
                  u"Den Anlass 4711 gibt es nicht."_s);
     }
 
+    // A refusal is not kept: the category made afterwards is served at once.
+    void servesACategoryMadeAfterARefusal()
+    {
+        const int next = m_event->categories.last() + 1;
+        const QByteArray path = "/api/ranklist?category=" + QByteArray::number(next);
+        QCOMPARE(get(path).status, 404);
+        QCOMPARE(m_event->t.addCategory(u"Veteranen"_s), next);
+        QCOMPARE(get(path).status, 200);
+    }
+
     void saysSoWhenThePortIsTaken()
     {
         LiveServer second;

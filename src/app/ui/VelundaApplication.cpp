@@ -1,9 +1,11 @@
 #include "app/ui/VelundaApplication.h"
 
 #include "app/Competition.h"
+#include "app/DataLocation.h"
 #include "app/UserInterface.h"
 #include "engine/DatabaseError.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -12,9 +14,20 @@
 
 VelundaApplication::VelundaApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
-    setApplicationName(Competition::applicationTitle());
+    DataLocation::setApplicationIdentity();
     setApplicationDisplayName(Competition::applicationTitle());
+    // Wayland and the task bars find the menu entry, and with it the icon, by this name.
+    setDesktopFileName(QStringLiteral("org.velunda.Velunda"));
+    setWindowIcon(applicationIcon());
     installGermanTranslations(*this);
+}
+
+QIcon VelundaApplication::applicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/velunda-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 void VelundaApplication::installGermanTranslations(QCoreApplication &app)

@@ -3,7 +3,7 @@
 'use strict';
 
 (function () {
-  var POLL_MS = 2000;
+  var POLL_MS = 1000;
   var SLIDE_MS = 12000;
   var ALL = 'all';
 
