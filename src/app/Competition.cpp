@@ -14,6 +14,9 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 const QString Section = QStringLiteral("Default");
@@ -240,6 +243,39 @@ void Competition::RefreshParticipants()
     Q_EMIT participantsAboutToChange();
     m_participants = std::move(rows);
     Q_EMIT participantsChanged();
+}
+
+void Competition::RefreshParticipant(int teamNr)
+{
+    if (!m_data.databaseOpen())
+        return;
+    const QList<ParticipantRow> rows = m_data.ParticipantList(CurrentAnlassNr(), teamNr);
+    const auto before = [](const ParticipantRow &a, const ParticipantRow &b) {
+        return std::pair(a.StartNr, a.TeamNr) < std::pair(b.StartNr, b.TeamNr);
+    };
+    int row = participantIndex(teamNr);
+    if (row >= 0 && !rows.isEmpty()) {
+        const ParticipantRow &fresh = rows.first();
+        const bool inPlace = (row == 0 || before(m_participants.at(row - 1), fresh))
+            && (row + 1 == m_participants.size() || before(fresh, m_participants.at(row + 1)));
+        if (inPlace) {
+            m_participants[row] = fresh;
+            Q_EMIT participantChanged(row);
+            return;
+        }
+    }
+    if (row >= 0) {
+        Q_EMIT participantAboutToBeRemoved(row);
+        m_participants.removeAt(row);
+        Q_EMIT participantRemoved(row);
+    }
+    if (rows.isEmpty())
+        return;
+    row = int(std::lower_bound(m_participants.cbegin(), m_participants.cend(), rows.first(), before)
+              - m_participants.cbegin());
+    Q_EMIT participantAboutToBeInserted(row);
+    m_participants.insert(row, rows.first());
+    Q_EMIT participantInserted(row);
 }
 
 int Competition::participantIndex(int teamNr) const

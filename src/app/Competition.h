@@ -76,6 +76,9 @@ public:
     void OpenEvent(int anlassNr);
     void CopyStartNumbersToTeams();
     void RefreshParticipants();
+    // After a change to one participant (entered, results saved): rereads its row alone and
+    // puts it where a full refresh would, or takes it out when it is no longer listed.
+    void RefreshParticipant(int teamNr);
     void MenuItemClick();
     void DeleteEvent();
     // Rereads the event row after it was changed elsewhere (the event dialog).
@@ -110,6 +113,12 @@ Q_SIGNALS:
     // Before the participant list is replaced: the last moment its old rows can be read.
     void participantsAboutToChange();
     void participantsChanged();
+    // One row of the list, for views that follow it row by row.
+    void participantAboutToBeInserted(int row);
+    void participantInserted(int row);
+    void participantAboutToBeRemoved(int row);
+    void participantRemoved(int row);
+    void participantChanged(int row);
     void eventChanged(); // open event, its settings or the layout that follows them
     void finishedCountsChanged();
     void firstRowRequested();

@@ -29,6 +29,7 @@ public:
     void check();
     // The grid has just been read: what it shows is the state of now.
     void seen();
+    bool operatorIdle() const { return m_isIdle(); }
 
 private:
     Database &m_db;

@@ -123,6 +123,18 @@ bool HeadlessUserInterface::chooseRankList(RankListChoice &choice)
     return rankListChooser && rankListChooser(choice);
 }
 
+bool HeadlessUserInterface::printReports(const QString &title, int count,
+                                         const ReportSource &report)
+{
+    if (batchPrinter)
+        return batchPrinter(title, count, report);
+    for (int i = 0; i < count; ++i) {
+        if (const Report::ReportDocument *document = report(i))
+            printed << *document;
+    }
+    return true;
+}
+
 EventSession::EventSession(const QString &directory, int anlassNr)
     : m_data(std::make_unique<DataLibrary>())
 {
@@ -153,6 +165,16 @@ void EventSession::throwReportedError() const
 {
     if (!m_ui.errors.isEmpty())
         throw Failure(m_ui.errors.first());
+}
+
+} // namespace Cli
+
+namespace Cli {
+
+void EventSession::keepChanges()
+{
+    if (m_undo)
+        m_undo->commit();
 }
 
 } // namespace Cli

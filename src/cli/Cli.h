@@ -4,6 +4,7 @@
 #include "data/Rows.h"
 #include "engine/Transaction.h"
 #include "reportengine/ReportDefinition.h"
+#include "reportengine/render/ReportExport.h"
 
 #include <QHash>
 #include <QList>
@@ -108,6 +109,11 @@ public:
     }
     void previewReport(const Report::ReportDocument &report) override { previews << report; }
     void printReport(const Report::ReportDocument &report, bool) override { printed << report; }
+
+    // Batches are kept in printed like single reports, unless a command that writes them as
+    // they come sets this.
+    std::function<bool(const QString &title, int count, const ReportSource &report)> batchPrinter;
+    bool printReports(const QString &title, int count, const ReportSource &report) override;
 };
 
 // The database in directory with event anlassNr open, as the main window holds it. The
@@ -129,6 +135,8 @@ public:
 
     // An operation that reports its errors to the operator ended with one: a Failure.
     void throwReportedError() const;
+    // Keeps what the session wrote, for a command that is asked to change the database.
+    void keepChanges();
 
 private:
     std::unique_ptr<DataLibrary> m_data;
@@ -139,6 +147,18 @@ private:
     // last, so that it ends while the connection still stands.
     std::optional<Transaction> m_undo;
 };
+
+// Output of a report, shared by the commands that write one: the format from --format, else
+// from the suffix of -o FILE, else CSV; refused combinations are UsageErrors.
+Render::ExportFormat reportFormat(const Arguments &a);
+void checkReportOutput(const Arguments &a, Render::ExportFormat format);
+// Writes the document to file, or to standard output when file is empty (csv, txt, html);
+// a file is announced as done + its name + " (" + the row count + rowsText + ")".
+void writeReport(const Report::ReportDocument &document, const QString &file,
+                 Render::ExportFormat format, const QString &done, const QString &rowsText);
+// The category as the rank list dialog would have it chosen: "all" is "Alle (Gemischt)" (0), a
+// number names a category by its KatNr, anything else by its name, ignoring case.
+int categoryNumber(DataLibrary &data, const QString &value);
 
 struct Command
 {
@@ -156,5 +176,6 @@ Command scorecardsCommand();
 Command checkCommand();
 Command importTeamsCommand();
 Command serveCommand();
+Command startListCommand();
 
 } // namespace Cli

@@ -16,7 +16,7 @@ QList<Cli::Command> commands()
 {
     return {Cli::initDbCommand(),     Cli::eventsCommand(), Cli::rankListCommand(),
             Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand(),
-            Cli::serveCommand()};
+            Cli::serveCommand(),      Cli::startListCommand()};
 }
 
 QString overview()

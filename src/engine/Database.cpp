@@ -137,6 +137,9 @@ void Database::attachAll(const QString &directory, bool creating)
     // A reader gives way quickly: it would rather show the last state again than keep a
     // commit of the program waiting.
     sqlite3_busy_timeout(m_handle, isReadOnly() ? 250 : 3000);
+    // Sorts, temporary tables and the journals of nested transactions stay in memory: written
+    // to temporary files they cost more than the work itself on a large event.
+    exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
     const QDir dir(directory);
     try {
         for (const Schema::Table &table : Schema::tables()) {
@@ -232,4 +235,45 @@ qint64 Database::lastInsertId() const
 int Database::changes() const
 {
     return sqlite3_changes(handle());
+}
+
+namespace {
+
+using Collation = std::function<int(const QString &, const QString &)>;
+using Function = std::function<qint64()>;
+
+int compareText(void *compare, int lengthA, const void *a, int lengthB, const void *b)
+{
+    return (*static_cast<Collation *>(compare))(
+        QString::fromUtf8(static_cast<const char *>(a), lengthA),
+        QString::fromUtf8(static_cast<const char *>(b), lengthB));
+}
+
+void callFunction(sqlite3_context *context, int, sqlite3_value **)
+{
+    sqlite3_result_int64(context, (*static_cast<Function *>(sqlite3_user_data(context)))());
+}
+
+} // namespace
+
+void Database::defineCollation(const QString &name, Collation compare)
+{
+    auto *owned = new Collation(std::move(compare));
+    const int rc = sqlite3_create_collation_v2(handle(), name.toUtf8().constData(), SQLITE_UTF8,
+                                               owned, compareText,
+                                               [](void *p) { delete static_cast<Collation *>(p); });
+    if (rc != SQLITE_OK) {
+        delete owned;
+        raise(rc);
+    }
+}
+
+void Database::defineFunction(const QString &name, Function function)
+{
+    // SQLite calls the destructor itself, also when the definition fails.
+    const int rc = sqlite3_create_function_v2(
+        handle(), name.toUtf8().constData(), 0, SQLITE_UTF8, new Function(std::move(function)),
+        callFunction, nullptr, nullptr, [](void *p) { delete static_cast<Function *>(p); });
+    if (rc != SQLITE_OK)
+        raise(rc);
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct sqlite3;
 namespace Schema {
 struct Table;
@@ -43,6 +45,12 @@ public:
     void exec(const QString &sql);
     qint64 lastInsertId() const;
     int changes() const;
+
+    // Order for "ORDER BY ... COLLATE name" and a function "name()" without arguments, both
+    // for the lifetime of the connection; defining one again replaces it.
+    void defineCollation(const QString &name,
+                         std::function<int(const QString &, const QString &)> compare);
+    void defineFunction(const QString &name, std::function<qint64()> function);
 
     sqlite3 *handle() const;
     [[noreturn]] void raise(int resultCode, const QString &context = {}) const;

@@ -66,7 +66,9 @@ QList<Table> buildTables()
                boolean("ZusatzAbgeschlossen"), boolean("ZusatzRangBerechnet")},
               names({"AnlassNr", "TeamNr"}),
               {{QStringLiteral("GroupTeam"), names({"AnlassNr", "GroupNr", "TeamNr"})},
-               {QStringLiteral("TeamsProAnlassTeam"), names({"TeamNr"})}}});
+               {QStringLiteral("TeamsProAnlassTeam"), names({"TeamNr"})},
+               // Serves the next free start number without reading the event's entries.
+               {QStringLiteral("AnlassStartNr"), names({"AnlassNr", "StartNr"})}}});
     t.append({QStringLiteral("TeamsProGruppe"),
               {integer("GruppenNr"), integer("TeamNr")},
               names({"GruppenNr", "TeamNr"}),

@@ -26,7 +26,8 @@ void Entries::EnterParticipant(int anlassNr, int teamNr, bool isGroup, int group
         enter(anlassNr, teamNr, isGroup, groupNr);
         transaction.commit();
     }
-    m_competition.RefreshParticipants();
+    // A member entry is not listed; its group's row shows what the member adds to it.
+    m_competition.RefreshParticipant(groupNr != 0 ? groupNr : teamNr);
 }
 
 void Entries::EnterGroup(int anlassNr, int groupNr, const QList<int> &memberNrs)
@@ -38,7 +39,7 @@ void Entries::EnterGroup(int anlassNr, int groupNr, const QList<int> &memberNrs)
             enter(anlassNr, member, false, groupNr);
         transaction.commit();
     }
-    m_competition.RefreshParticipants();
+    m_competition.RefreshParticipant(groupNr);
 }
 
 void Entries::enter(int anlassNr, int teamNr, bool isGroup, int groupNr)

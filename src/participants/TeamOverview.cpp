@@ -133,7 +133,7 @@ bool TeamOverview::InsertWithStartNr(const OverviewRow &row)
         }
         transaction.commit();
     }
-    m_competition.RefreshParticipants();
+    m_competition.RefreshParticipant(row.TeamNr);
     Reload();
     message = row.displayName() + QStringLiteral(" wurde mit Startnummer ")
         + QString::number(startNr) + QStringLiteral(" in den Anlass eingefügt.");

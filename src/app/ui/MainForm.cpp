@@ -21,6 +21,7 @@
 #include "participants/ui/TeamOverviewForm.h"
 #include "ranking/Ranking.h"
 #include "reports/Scorecards.h"
+#include "reports/StartListReport.h"
 #include "results/FinishedStatus.h"
 #include "results/ui/TeamResultForm.h"
 
@@ -307,8 +308,8 @@ void TMainForm::createMenus()
     addAction(event, QStringLiteral("L&ive-Ergebnisse im Netzwerk ..."), "LiveItem", [this, &c] {
         LiveResultsDialog *live = LiveResultsDialog::showFor(this, c);
         // A post's save shows at once, not only at the next look.
-        connect(&live->server(), &LiveServer::resultStored, m_externalChanges,
-                &ExternalChanges::check, Qt::UniqueConnection);
+        connect(&live->server(), &LiveServer::resultStored, this, &TMainForm::showPostSave,
+                Qt::UniqueConnection);
     });
     event->addSeparator();
     addAction(event, QStringLiteral("Dr&ucker einrichten"), "Druckereinrichten1", [this] {
@@ -381,6 +382,12 @@ void TMainForm::createMenus()
               [&c] { c.ranking().RunRankList(false, false, true); });
     addAction(group, QStringLiteral("&Drucken"), "PrintRankListItem",
               [&c] { c.ranking().RunRankList(true, false, true); });
+    print->addSeparator();
+    QMenu *startList = print->addMenu(QStringLiteral("&Startliste"));
+    addAction(startList, QStringLiteral("&Vorschau"), "PreviewStartListItem",
+              [&c] { StartListReport(c).OutputStartList(false); });
+    addAction(startList, QStringLiteral("&Drucken"), "PrintStartListItem",
+              [&c] { StartListReport(c).OutputStartList(true); });
 
     QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     helpMenu->setObjectName(QStringLiteral("HilfeMenu"));
@@ -515,6 +522,20 @@ void TMainForm::onParticipantsChanged()
     setCurrentRow(qMax(row, 0));
 }
 
+void TMainForm::showPostSave(int anlassNr, int teamNr)
+{
+    // A team's own row is read again alone. A group member's results show in its group's
+    // row, and a dialog may be open: then the whole list follows with the next look.
+    if (anlassNr != m_competition.CurrentAnlassNr() || !m_externalChanges->operatorIdle()
+        || m_competition.participantIndex(teamNr) < 0) {
+        m_externalChanges->check();
+        return;
+    }
+    run([&] { m_competition.RefreshParticipant(teamNr); });
+    // What another process changed in the same moment shows with its next change.
+    m_externalChanges->seen();
+}
+
 void TMainForm::showChangesFromElsewhere()
 {
     // The operator's view stays as it was: the selected rows and the scroll position.
@@ -552,6 +573,11 @@ void TMainForm::setCurrentRow(int row)
 QList<int> TMainForm::selectedTeamNrs() const
 {
     return ::selectedTeamNrs(m_grid, m_competition.participants());
+}
+
+void TMainForm::showStatus(const QString &text)
+{
+    m_statusFirst->setText(text);
 }
 
 void TMainForm::MenuItemClick()
@@ -612,7 +638,8 @@ void TMainForm::DBGrid1DblClick()
     if (m_competition.hasAddGame())
         status.SetAddGameFinished(participant.TeamNr, m_forms.TeamResultForm->addGameFinished(),
                                   false);
-    m_competition.RefreshParticipants();
+    // Only this participant changed: its row is updated, not the whole list reread.
+    m_competition.RefreshParticipant(participant.TeamNr);
     setCurrentRow(m_competition.participantIndex(participant.TeamNr));
 }
 

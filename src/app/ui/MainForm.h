@@ -69,6 +69,9 @@ public:
     void setCurrentRow(int row);
     QList<int> selectedTeamNrs() const; // in selection order
 
+    // A note in the first panel of the status bar, until the next top-level menu opens.
+    void showStatus(const QString &text);
+
     void ApplyAddGameLayout();
     void ApplyAutoRankLayout(bool on);
 
@@ -84,6 +87,8 @@ public:
     void MenuItemClick();
     // Results stored elsewhere (by a post): the grid shows them, keeping the operator's view.
     void showChangesFromElsewhere();
+    // A save of the live server in this program.
+    void showPostSave(int anlassNr, int teamNr);
 
 protected:
     void showEvent(QShowEvent *event) override;
