@@ -79,6 +79,8 @@ private:
     QHash<QString, QString> m_values;
 };
 
+// A Failure naming the directory when there is none.
+void requireDirectory(const QString &directory);
 // Opens the database in directory, exactly that one: no fallback as the program has it.
 void openDatabase(Database &db, const QString &directory);
 
@@ -123,7 +125,9 @@ public:
 class EventSession
 {
 public:
-    EventSession(const QString &directory, int anlassNr);
+    // A command that is to keep what it writes names the cause of the snapshot that is taken
+    // before the session's transaction begins: none can be taken inside it.
+    EventSession(const QString &directory, int anlassNr, const QString &snapshotCause = {});
     ~EventSession();
     EventSession(const EventSession &) = delete;
     EventSession &operator=(const EventSession &) = delete;
@@ -176,6 +180,10 @@ Command scorecardsCommand();
 Command checkCommand();
 Command importTeamsCommand();
 Command serveCommand();
+Command backupCommand();
+Command backupsCommand();
+Command restoreCommand();
+Command logCommand();
 Command startListCommand();
 
 } // namespace Cli

@@ -130,7 +130,7 @@ Command serveCommand()
         {
             // Checked once at the start; later the board says so itself.
             DataLibrary data;
-            data.db().open(directory, Database::Mode::ReadOnly);
+            data.db().openReadOnly(directory);
             if (!data.ReadEvent(anlassNr))
                 throw Failure(QStringLiteral("Den Anlass %1 gibt es nicht.").arg(anlassNr));
         }

@@ -5,13 +5,6 @@
 
 namespace Cli {
 
-namespace {
-
-const QString DrawQuestion = QStringLiteral(
-    "Wollen Sie wirklich die Startnummern aller Teams und Gruppen dieses Anlasses neu vergeben?");
-
-} // namespace
-
 Command startListCommand()
 {
     Command c;
@@ -49,14 +42,13 @@ Command startListCommand()
         const QString file = a.value(QStringLiteral("-o"));
         const bool draw = a.has(QStringLiteral("--draw"));
 
-        EventSession session(a.positional.first(), anlassNr);
+        EventSession session(a.positional.first(), anlassNr,
+                             draw ? QStringLiteral("Neue Startnummern") : QString());
         // Every refusal comes before the draw: a wrong call changes nothing.
         const int katNr = categoryNumber(
             session.data(), a.value(QStringLiteral("--category"), QStringLiteral("all")));
         if (draw) {
-            session.ui().confirmations << DrawQuestion;
-            session.competition().startNumbers().NewStrNrBtnClick();
-            session.throwReportedError();
+            session.competition().startNumbers().DrawStartNumbers();
         }
         StartListReport report(session.competition());
         report.PrepareStartList(katNr);

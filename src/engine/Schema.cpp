@@ -88,6 +88,15 @@ QList<Table> buildTables()
     return t;
 }
 
+Table buildChangeLog()
+{
+    return {QStringLiteral("Protokoll"),
+            {autoInc("Nr"), string("Zeitpunkt", 23), string("Quelle", 50), integer("AnlassNr"),
+             integer("TeamNr"), integer("PostenNr"), string("Feld", 30), real("Alt"), real("Neu")},
+            {},
+            {{QStringLiteral("ProtokollTeam"), names({"AnlassNr", "TeamNr"})}}};
+}
+
 QString quoted(const QString &identifier)
 {
     QString s = identifier;
@@ -138,6 +147,11 @@ const Column *Table::column(const QString &columnName) const
     return nullptr;
 }
 
+QString Table::schemaName() const
+{
+    return name == mainTableName() ? QStringLiteral("main") : QStringLiteral("db_") + name;
+}
+
 QStringList Table::createStatements() const
 {
     const QString schema = quoted(schemaName());
@@ -174,6 +188,12 @@ const QList<Table> &tables()
 {
     static const QList<Table> all = buildTables();
     return all;
+}
+
+const Table &changeLog()
+{
+    static const Table log = buildChangeLog();
+    return log;
 }
 
 const Table *table(const QString &name)

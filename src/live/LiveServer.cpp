@@ -62,7 +62,7 @@ QList<PostRow> activePosts(const QString &directory)
         return {};
     try {
         DataLibrary data;
-        data.db().open(directory, Database::Mode::ReadOnly);
+        data.db().openReadOnly(directory);
         QList<PostRow> posts = data.Posts();
         posts.removeIf([](const PostRow &p) { return !p.Aktiv; });
         return posts;

@@ -64,7 +64,7 @@ QString ResultsFeed::setSource(const QString &directory, int anlassNr, quint64 g
         if (absolute.isEmpty())
             return QString();
         try {
-            m_data.db().open(absolute, Database::Mode::ReadOnly);
+            m_data.db().openReadOnly(absolute);
         } catch (const DatabaseError &e) {
             return e.message();
         }

@@ -2,7 +2,9 @@
 
 #include "app/Competition.h"
 #include "app/UserInterface.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
 #include "participants/TeamLists.h"
@@ -18,7 +20,9 @@ bool StartNumbers::ClearStrNrBtnClick()
     if (!m_competition.ui().askYesNo(QStringLiteral(
             "Wollen Sie wirklich die Startnummer der Teams dieses Anlasses auf Null setzen?")))
         return false;
+    Safeguard::Command command(m_competition.safeguard(), QStringLiteral("Startnummern auf Null"));
     ClearStartNumbers();
+    command.done();
     m_competition.RefreshParticipants();
     return true;
 }
@@ -27,6 +31,7 @@ void StartNumbers::ClearStartNumbers()
 {
     Database &db = m_competition.data().db();
     Transaction transaction(db);
+    ChangeSource source(db, ChangeLog::StartNumbers);
     Statement teams(
         db,
         QStringList{
@@ -133,14 +138,18 @@ bool StartNumbers::NewStrNrBtnClick()
                            "Anlasses neu vergeben?")))
         return false;
     BusyCursor busy(m_competition.ui());
+    Safeguard::Command command(m_competition.safeguard(), QStringLiteral("Neue Startnummern"));
     DrawStartNumbers();
+    command.done();
     m_competition.RefreshParticipants();
     return true;
 }
 
 void StartNumbers::DrawStartNumbers()
 {
-    Transaction transaction(m_competition.data().db());
+    Database &db = m_competition.data().db();
+    Transaction transaction(db);
+    ChangeSource source(db, ChangeLog::StartNumbers);
     numberDrawnParticipants();
     // Draws that a broken run of an older version left behind.
     ResetRandomNumbers();

@@ -3,7 +3,9 @@
 #include "app/Competition.h"
 #include "app/Guard.h"
 #include "app/UserInterface.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/DatabaseError.h"
 #include "engine/Statement.h"
 #include "ranking/RankTable.h"
@@ -209,6 +211,11 @@ void Ranking::resetPrinted(bool additionalGame)
     if (!m_competition.ui().askYesNo(question + QLatin1Char('\n') + LoseOverview))
         return;
     BusyCursor busy(m_competition.ui());
+    Safeguard::Command command(m_competition.safeguard(),
+                               additionalGame
+                                   ? QStringLiteral("Gedruckte im Zusatzspiel zurücksetzen")
+                                   : QStringLiteral("Gedruckte zurücksetzen"));
+    ChangeSource source(m_competition.data().db(), ChangeLog::MainWindow);
     Statement s(m_competition.data().db(),
                 additionalGame ? QStringLiteral("UPDATE TeamsProAnlass SET ZusatzRangBerechnet = 0 "
                                                 "WHERE AnlassNr = :AnlassNr")
@@ -216,6 +223,7 @@ void Ranking::resetPrinted(bool additionalGame)
                                                 "WHERE AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", m_competition.CurrentAnlassNr());
     s.exec();
+    command.done();
     m_competition.RefreshParticipants();
     const bool autoRank = m_competition.hasAutoRank();
     if (additionalGame)

@@ -2,6 +2,7 @@
 
 #include "app/Competition.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
 #include "reports/ReportElements.h"
@@ -205,6 +206,7 @@ void RankListReport::ArrangeValueColumns()
 void RankListReport::MarkListedPrinted(bool additionalGame)
 {
     Transaction transaction(m_competition.data().db());
+    ChangeSource source(m_competition.data().db(), ChangeLog::RankList);
     const int teamColumn = m_document.data.columnIndex(QStringLiteral("TeamNr"));
     for (; m_currentRow < m_document.data.rows.size(); ++m_currentRow)
         MarkEntryPrinted(m_document.data.rows.at(m_currentRow).at(teamColumn).toInt(),

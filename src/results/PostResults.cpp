@@ -1,6 +1,7 @@
 #include "results/PostResults.h"
 
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/Database.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
@@ -101,7 +102,7 @@ QList<PostEntry> PostResults::participants(Database &db, int anlassNr, int poste
 PostSaveOutcome PostResults::save(Database &db, int anlassNr, int postenNr, const PostSave &save)
 {
     Transaction transaction(db, Transaction::Lock::Immediate);
-    // Where the change log records these changes from: once it exists, name the post here.
+    ChangeSource source(db, changeSource(postenNr));
     PostSaveOutcome outcome;
     PostValues before;
     double faktor = 0;

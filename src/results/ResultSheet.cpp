@@ -2,6 +2,7 @@
 
 #include "app/UserInterface.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
 #include "results/Weighting.h"
@@ -403,6 +404,7 @@ bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
     if (changed.isEmpty())
         return true;
     Transaction transaction(m_data.db());
+    ChangeSource source(m_data.db(), ChangeLog::ResultEntry);
     for (const auto &[i, f] : changed) {
         const Row &r = m_rows.at(i);
         Statement update(m_data.db(),

@@ -290,7 +290,7 @@ private Q_SLOTS:
         };
         const QByteArray before = contents();
         Database reader;
-        reader.open(m_dir.path(), Database::Mode::ReadOnly);
+        reader.openReadOnly(m_dir.path());
         QVERIFY(reader.isReadOnly());
         const auto teams = [&reader] {
             Statement s(reader, QStringLiteral("SELECT count(*) FROM Team"));
@@ -301,8 +301,7 @@ private Q_SLOTS:
             QCOMPARE(teams(), 1);
             read.commit();
         }
-        for (const char *sql : {"INSERT INTO Team (Name) VALUES ('Buch')", "DELETE FROM Rang",
-                                "CREATE TEMP TABLE scratch (x)"}) {
+        for (const char *sql : {"INSERT INTO Team (Name) VALUES ('Buch')", "DELETE FROM Rang"}) {
             try {
                 reader.exec(QLatin1String(sql));
                 QFAIL(sql);

@@ -370,12 +370,25 @@ private Q_SLOTS:
     {
         QSignalSpy signalled(m_server.get(), &LiveServer::resultStored);
         const int team = m_teams[2];
+        const qint64 logged = m_t->count(u"SELECT max(Nr) FROM Protokoll"_s);
         HttpResponse r =
             save(login(m_posts[0]), {{u"teamNr"_s, team}, {u"punkte"_s, 8}, {u"zeit"_s, 31.5}});
         QCOMPARE(r.status, 200);
         QCOMPARE(r.json().object().value(u"punkte").toDouble(), 8.0);
         QCOMPARE(r.json().object().value(u"zeit").toDouble(), 31.5);
         QCOMPARE(stored("Punkte", m_posts[0], team), 12.0); // factor 1.5
+        // The change log names the post, with the stored (weighted) values, and only it.
+        Statement log(m_t->db(),
+                      u"SELECT Quelle, PostenNr, TeamNr, Feld, Neu FROM Protokoll "
+                      "WHERE Nr > %1"_s.arg(logged));
+        QMap<QString, double> changes;
+        while (log.next()) {
+            QCOMPARE(log.text("Quelle"), u"Posten %1"_s.arg(m_posts[0]));
+            QCOMPARE(log.integer("PostenNr"), m_posts[0]);
+            QCOMPARE(log.integer("TeamNr"), team);
+            changes.insert(log.text("Feld"), log.real("Neu"));
+        }
+        QCOMPARE(changes, (QMap<QString, double>{{u"Punkte"_s, 12.0}, {u"Zeit"_s, 31.5}}));
         QCOMPARE(signalled.size(), 1);
         QCOMPARE(signalled.first(), (QVariantList{m_event, team}));
 

@@ -156,7 +156,9 @@ private Q_SLOTS:
         QCOMPARE(renderer.pageCount(), 1);
         constexpr double Dpi = 100;
         const QImage page = renderer.renderPage(0, Dpi);
-        const auto px = [](double mm) { return int(mm / 25.4 * Dpi); };
+        const auto px = [](double mm) {
+            return int(mm / 25.4 * Dpi);
+        };
         const QRect code(px(10 + 8), px(10 + 36), px(70), px(70)); // page margins of 10 mm
         int dark = 0;
         for (int y = code.top(); y < code.bottom(); y += 2) {

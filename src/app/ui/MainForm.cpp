@@ -10,7 +10,9 @@
 #include "app/ui/HelpWindow.h"
 #include "app/ui/OpenCompForm.h"
 #include "app/ui/ParticipantModel.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
 #include "live/LiveServer.h"
@@ -305,6 +307,11 @@ void TMainForm::createMenus()
                   c.RefreshParticipants();
               });
     event->addSeparator();
+    QAction *undo = addAction(event, QStringLiteral("Rückgängig"), "UndoItem",
+                              [&c] { c.safeguard().UndoItemClick(); });
+    undo->setShortcut(QKeySequence::Undo);
+    addAction(event, QStringLiteral("Sicherung wieder&herstellen ..."), "RestoreItem",
+              [&c] { c.safeguard().RestoreItemClick(); });
     addAction(event, QStringLiteral("L&ive-Ergebnisse im Netzwerk ..."), "LiveItem", [this, &c] {
         LiveResultsDialog *live = LiveResultsDialog::showFor(this, c);
         // A post's save shows at once, not only at the next look.
@@ -399,6 +406,16 @@ void TMainForm::createMenus()
 
     for (QMenu *menu : {event, master, print, helpMenu})
         connect(menu, &QMenu::aboutToShow, this, [this] { run([this] { MenuItemClick(); }); });
+    // After the reopen above: the undo item names the command it takes back and is offered
+    // only while that is possible. Outside the menu Ctrl+Z stays live, so that it can say why
+    // it refuses.
+    connect(event, &QMenu::aboutToShow, this, [this, undo] {
+        run([this, undo] {
+            undo->setText(m_competition.safeguard().undoCaption());
+            undo->setEnabled(m_competition.safeguard().canUndo());
+        });
+    });
+    connect(event, &QMenu::aboutToHide, this, [undo] { undo->setEnabled(true); });
 }
 
 void TMainForm::createGridPopupMenu()
@@ -633,6 +650,7 @@ void TMainForm::DBGrid1DblClick()
     const ParticipantRow participant = *p;
     if (!m_forms.TeamResultForm->execFor(participant))
         return;
+    ChangeSource source(m_competition.data().db(), ChangeLog::ResultEntry);
     FinishedStatus &status = m_competition.finishedStatus();
     status.SetFinished(participant.TeamNr, m_forms.TeamResultForm->finished(), false);
     if (m_competition.hasAddGame())

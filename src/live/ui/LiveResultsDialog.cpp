@@ -220,16 +220,16 @@ void LiveResultsDialog::showPosts()
         const PostCode &post = codes.at(i);
         auto *code = new QLabel;
         code->setObjectName(QStringLiteral("LivePostQrCode"));
-        const QPixmap pixmap = QPixmap::fromImage(
-            qrCode(m_server->postUrl(post.postenNr, true).toString(), 2));
+        const QPixmap pixmap =
+            QPixmap::fromImage(qrCode(m_server->postUrl(post.postenNr, true).toString(), 2));
         code->setPixmap(pixmap);
         code->setFixedSize(pixmap.size());
         const QString page = m_server->postUrl(post.postenNr).toString();
-        auto *text = new QLabel(QStringLiteral("<b>Posten %1 %2</b><br>Code <b>%3</b><br>"
-                                               "<a href=\"%4\">%4</a>")
-                                    .arg(post.postenNr)
-                                    .arg(post.postenBez.toHtmlEscaped(), post.code,
-                                         page.toHtmlEscaped()));
+        auto *text =
+            new QLabel(QStringLiteral("<b>Posten %1 %2</b><br>Code <b>%3</b><br>"
+                                      "<a href=\"%4\">%4</a>")
+                           .arg(post.postenNr)
+                           .arg(post.postenBez.toHtmlEscaped(), post.code, page.toHtmlEscaped()));
         text->setObjectName(QStringLiteral("LivePostCode"));
         text->setOpenExternalLinks(true);
         text->setTextInteractionFlags(Qt::TextBrowserInteraction);

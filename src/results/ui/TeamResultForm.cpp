@@ -4,6 +4,10 @@
 #include "app/Guard.h"
 #include "app/ui/Forms.h"
 #include "app/ui/HelpWindow.h"
+#include "backup/ChangeHistory.h"
+#include "backup/Safeguard.h"
+#include "backup/ui/HistoryDialog.h"
+#include "data/DataLibrary.h"
 #include "data/Rows.h"
 #include "results/ui/ResultCellDelegate.h"
 #include "results/ui/ResultGrid.h"
@@ -84,6 +88,12 @@ TTeamResultForm::TTeamResultForm(Forms &forms, QWidget *parent)
     m_cancelButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85, buttonTop, 85, 27);
     m_saveButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85 - 8 - 85, buttonTop, 85, 27);
 
+    m_historyButton = new QPushButton(QStringLiteral("&Verlauf ..."), this);
+    m_historyButton->setObjectName(QStringLiteral("HistoryBtn"));
+    m_historyButton->setAutoDefault(false);
+    m_historyButton->setGeometry(GroupBoxLeft, buttonTop, 85, 27);
+    connect(m_historyButton, &QPushButton::clicked, this, &TTeamResultForm::HistoryBtnClick);
+
     connect(m_saveButton, &QPushButton::clicked, this, &TTeamResultForm::SaveBtnClick);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(delegate, &ResultCellDelegate::enterPressed, m_saveButton, &QPushButton::click);
@@ -120,6 +130,8 @@ bool TTeamResultForm::addGameFinished() const
 
 void TTeamResultForm::FormShow(const ParticipantRow &participant)
 {
+    m_teamNr = participant.TeamNr;
+    m_participantName = participant.CalcFullName.trimmed();
     m_sheet->Load(participant, m_forms.competition->hasAddGame());
     QString caption = m_sheet->groupBoxCaption();
     m_groupBox->setTitle(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
@@ -215,8 +227,24 @@ void TTeamResultForm::SaveBtnClick()
         return;
     }
     bool finished = m_checkBox1->isChecked();
-    const bool saved = guarded(ui, [&] { m_sheet->SaveResults(ui, finished); });
+    const bool saved = guarded(ui, [&] {
+        m_forms.competition->safeguard().ResultsEntered();
+        m_sheet->SaveResults(ui, finished);
+    });
     m_checkBox1->setChecked(finished);
     if (saved)
         accept();
+}
+
+void TTeamResultForm::HistoryBtnClick()
+{
+    Competition &competition = *m_forms.competition;
+    QList<HistoryLine> lines;
+    if (!guarded(*m_forms.ui, [&] {
+            lines = ChangeHistory::read(competition.data().db(), competition.CurrentAnlassNr(),
+                                        m_teamNr);
+        }))
+        return;
+    HistoryDialog dialog(m_participantName, lines, this);
+    dialog.exec();
 }

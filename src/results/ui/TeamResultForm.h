@@ -33,6 +33,8 @@ public:
     void FormShow(const ParticipantRow &participant);
     void StringGrid1Click();
     void SaveBtnClick();
+    // "Verlauf": what was changed for this participant in the open event, and by whom.
+    void HistoryBtnClick();
 
     ResultGrid *grid() const { return m_grid; }
     const ResultSheet &sheet() const { return *m_sheet; }
@@ -52,6 +54,9 @@ private:
     QLabel *m_totalLabels[4] = {};
     QPushButton *m_saveButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
+    QPushButton *m_historyButton = nullptr;
+    int m_teamNr = 0;
+    QString m_participantName;
     ResultTotals m_totals;
     bool m_filling = false;
 };
