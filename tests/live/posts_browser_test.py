@@ -68,6 +68,15 @@ def stored(directory, team):
     return row
 
 
+def saves_logged(directory, team):
+    """The sources of the post's point changes of a team in the change log: one per save."""
+    db = sqlite3.connect(directory / "Protokoll.dat")
+    rows = db.execute("SELECT Quelle FROM Protokoll WHERE AnlassNr = 1 AND PostenNr = ? AND "
+                      "TeamNr = ? AND Feld = 'Punkte'", (POST, team)).fetchall()
+    db.close()
+    return [r[0] for r in rows]
+
+
 def teams_by_number(directory):
     """(StartNr, TeamNr) of two teams of the event and a group's number."""
     db = sqlite3.connect(directory / "TeamsProAnlass.dat")
@@ -183,6 +192,10 @@ def main():
             assert stored(database, second_team) == (6 * FACTOR, 52.25), \
                 stored(database, second_team)
             assert stored(database, first_team) == (8.5 * FACTOR, 41.3)
+            # Each arrived once, written in the post's name.
+            for team in (first_team, second_team):
+                assert saves_logged(database, team) == [f"Posten {POST}"], \
+                    saves_logged(database, team)
             assert driver.execute_script(
                 "return window.localStorage.getItem('velunda.posten.1.queue')") == "[]"
             screenshot(driver, "posten-sent.png")

@@ -170,7 +170,7 @@ private Q_SLOTS:
         if (const QString dir = qEnvironmentVariable("SCREENSHOT_DIR"); !dir.isEmpty()) {
             QTest::qWait(100); // the dialog grows to its codes once the event loop runs
             dialog->grab().save(dir + u"/live-dialog.png"_s);
-            page.save(dir + u"/post-cards.png"_s);
+            renderer.writePdf(dir + u"/post-cards.pdf"_s); // as printed
         }
     }
 
