@@ -179,11 +179,11 @@ Command rankListCommand();
 Command scorecardsCommand();
 Command checkCommand();
 Command importTeamsCommand();
-Command serveCommand();
 Command backupCommand();
 Command backupsCommand();
 Command restoreCommand();
 Command logCommand();
 Command startListCommand();
+Command serveCommand();
 
 } // namespace Cli

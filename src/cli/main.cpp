@@ -14,10 +14,10 @@ namespace {
 
 QList<Cli::Command> commands()
 {
-    return {Cli::initDbCommand(),     Cli::eventsCommand(),  Cli::rankListCommand(),
-            Cli::scorecardsCommand(), Cli::checkCommand(),   Cli::importTeamsCommand(),
-            Cli::startListCommand(),  Cli::serveCommand(),   Cli::backupCommand(),
-            Cli::backupsCommand(),    Cli::restoreCommand(), Cli::logCommand()};
+    return {Cli::initDbCommand(),     Cli::eventsCommand(), Cli::rankListCommand(),
+            Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand(),
+            Cli::startListCommand(),  Cli::backupCommand(), Cli::backupsCommand(),
+            Cli::restoreCommand(),    Cli::logCommand(),    Cli::serveCommand()};
 }
 
 QString overview()

@@ -204,7 +204,7 @@ void Database::openFiles(const QString &directory, Access access)
         sqlite3_extended_result_codes(m_handle, 1);
         // A reader gives way quickly: it would rather show the last state again than keep a
         // commit of the program waiting.
-        sqlite3_busy_timeout(m_handle, isReadOnly() ? 250 : 3000);
+        sqlite3_busy_timeout(m_handle, m_readOnly ? 250 : 3000);
         // Sorts, temporary tables and the journals of nested transactions stay in memory: written
         // to temporary files they cost more than the work itself on a large event.
         exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
@@ -226,6 +226,8 @@ void Database::openFiles(const QString &directory, Access access)
         }
         if (access == Access::ReadWrite)
             ChangeLog::install(*this);
+        if (access == Access::ReadOnly)
+            exec(QStringLiteral("PRAGMA query_only = 1")); // not even a temporary table
     } catch (...) {
         close();
         throw;

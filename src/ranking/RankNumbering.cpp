@@ -122,20 +122,20 @@ void RankNumbering::NumberRanks(int katNr, bool additionalGame)
     transaction.commit();
 }
 
-bool RankNumbering::ties(const RankOrderRow &row, double p, double z) const
+bool RankNumbering::Ties(const QString &method, double punkte, double zeit, double p, double z)
 {
-    if (m_method == QLatin1String("Punkte/Zeit") || m_method == QLatin1String("Zeit/Punkte"))
-        return row.Punkte == p && row.Zeit == z;
-    if (m_method == QLatin1String("Nach Punkten"))
-        return row.Punkte == p;
-    if (m_method == QLatin1String("Nach Zeit"))
-        return row.Zeit == z;
+    if (method == QLatin1String("Punkte/Zeit") || method == QLatin1String("Zeit/Punkte"))
+        return punkte == p && zeit == z;
+    if (method == QLatin1String("Nach Punkten"))
+        return punkte == p;
+    if (method == QLatin1String("Nach Zeit"))
+        return zeit == z;
     return false;
 }
 
 void RankNumbering::ShareRankWithTies(int start, double p, double z)
 {
-    while (!atEnd() && ties(m_rows.at(m_pos), p, z)) {
+    while (!atEnd() && Ties(m_method, m_rows.at(m_pos).Punkte, m_rows.at(m_pos).Zeit, p, z)) {
         SetRank(int(m_rows.at(m_pos).TeamNr), start);
         ++m_rankCounter;
         ++m_pos;

@@ -58,9 +58,12 @@ public:
     void SetRank(int teamNr, int rank);
     int RankCounter() const { return m_rankCounter; }
 
+    // Whether a result (punkte, zeit) equals (p, z) under the rank method: the results share
+    // a rank number.
+    static bool Ties(const QString &method, double punkte, double zeit, double p, double z);
+
 private:
     bool atEnd() const { return m_pos >= m_rows.size(); }
-    bool ties(const RankOrderRow &row, double p, double z) const;
     const EventEntries &entries();
 
     DataLibrary &m_data;

@@ -3,6 +3,7 @@
 #include "data/DataLibrary.h"
 #include "engine/Statement.h"
 #include "ranking/EventEntries.h"
+#include "ranking/RankNumbering.h"
 
 #include <QHash>
 #include <QSet>
@@ -13,7 +14,7 @@ namespace Standings {
 
 namespace {
 
-constexpr int NotFinished = 999;
+constexpr int NotFinished = RankNumbering::NotFinished;
 
 struct Totals
 {
@@ -156,17 +157,6 @@ QList<OrderKey> orderKeys(const EventRow &event)
     return {};
 }
 
-bool ties(const QString &method, const RankRow &row, double p, double z)
-{
-    if (method == QLatin1String("Punkte/Zeit") || method == QLatin1String("Zeit/Punkte"))
-        return row.Punkte == p && row.Zeit == z;
-    if (method == QLatin1String("Nach Punkten"))
-        return row.Punkte == p;
-    if (method == QLatin1String("Nach Zeit"))
-        return row.Zeit == z;
-    return false;
-}
-
 // The numbering pass over the rows of katNr (all for 0): the engine sorts equal rows in the
 // order they were appended, so a stable sort of the row numbers gives the ordered view.
 void numberRanks(QList<RankRow> &rows, const EventRow &event, const EventEntries &entries,
@@ -213,7 +203,9 @@ void numberRanks(QList<RankRow> &rows, const EventRow &event, const EventEntries
         }
         rows[order.at(pos)].Rang = rankCounter;
         ++pos;
-        while (pos < order.size() && ties(event.Rangberechnung, rows.at(order.at(pos)), p, z)) {
+        while (pos < order.size()
+               && RankNumbering::Ties(event.Rangberechnung, rows.at(order.at(pos)).Punkte,
+                                      rows.at(order.at(pos)).Zeit, p, z)) {
             rows[order.at(pos)].Rang = start;
             ++rankCounter;
             ++pos;

@@ -110,13 +110,16 @@ private Q_SLOTS:
     void listsEqualTheCompanion_data()
     {
         QTest::addColumn<GeneratedEvent::Options>("options");
-        QTest::newRow("points then time") << GeneratedEvent::Options{11, u"Punkte/Zeit"_s, 1, 2};
-        QTest::newRow("automatic, time only")
-            << GeneratedEvent::Options{12, u"Nach Zeit"_s, 2, 2, true};
+        QTest::newRow("points then time, some printed")
+            << GeneratedEvent::Options{11, u"Punkte/Zeit"_s, 1, 2, false, true};
+        QTest::newRow("automatic, time only, some printed")
+            << GeneratedEvent::Options{12, u"Nach Zeit"_s, 2, 2, true, true};
+        QTest::newRow("automatic, time then points")
+            << GeneratedEvent::Options{13, u"Zeit/Punkte"_s, 2, 1, true};
     }
 
-    // Every kind and category of a field with groups and ties: the rows, titles and values
-    // equal the companion's list for the same choice.
+    // Every kind and category of a field with groups, ties and printed marks: the rows, titles
+    // and values equal the companion's standing for the same choice, printed or not.
     void listsEqualTheCompanion()
     {
         QFETCH(GeneratedEvent::Options, options);
@@ -138,11 +141,11 @@ private Q_SLOTS:
                 QCOMPARE(r.status, 200);
                 const QJsonObject list = r.json().object();
                 rows += int(list.value(u"rows").toArray().size());
-                QCOMPARE(
-                    asCsv(list, pointsFirst),
-                    companionCsv({u"ranklist"_s, m_event->t.databaseDir(), u"--event"_s,
-                                  QString::number(m_event->event), u"--kind"_s, QLatin1String(kind),
-                                  u"--category"_s, category, u"--format"_s, u"csv"_s}));
+                QCOMPARE(asCsv(list, pointsFirst),
+                         companionCsv({u"ranklist"_s, m_event->t.databaseDir(), u"--event"_s,
+                                       QString::number(m_event->event), u"--kind"_s,
+                                       QLatin1String(kind), u"--category"_s, category,
+                                       u"--with-printed"_s, u"--format"_s, u"csv"_s}));
             }
         }
         QVERIFY(rows > 50);

@@ -138,7 +138,10 @@
       name.textContent = r.name;
       var sub = document.createElement('div');
       sub.className = 'sub';
-      sub.textContent = [r.hund, r.verein].filter(function (s) { return s; }).join(' · ');
+      // The mixed list names each row's category, as the printed list does.
+      var mixed = String(state.category) === ALL;
+      sub.textContent = [r.hund, r.verein, mixed ? r.kategorie : '']
+        .filter(function (s) { return s; }).join(' · ');
       who.appendChild(name);
       who.appendChild(sub);
       tr.appendChild(who);
