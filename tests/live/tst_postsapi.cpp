@@ -5,7 +5,6 @@
 #include "support/HttpClient.h"
 #include "support/TestDatabase.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QHostAddress>
 #include <QJsonArray>
@@ -21,18 +20,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int Teams = 20;
-
-QHash<QString, QByteArray> fingerprint(const QString &directory)
-{
-    QHash<QString, QByteArray> files;
-    for (const QFileInfo &f : QDir(directory).entryInfoList(QDir::Files | QDir::Hidden)) {
-        QFile file(f.filePath());
-        if (file.open(QIODevice::ReadOnly))
-            files.insert(f.fileName(),
-                         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
-    }
-    return files;
-}
 
 QByteArray json(const QJsonObject &o)
 {
@@ -311,7 +298,7 @@ private Q_SLOTS:
         body.replace("TEAM", QByteArray::number(m_teams[1]));
         body.replace("STRANGER", QByteArray::number(m_stranger));
         const QByteArray token = login(m_posts[0]);
-        const QHash<QString, QByteArray> before = fingerprint(m_t->databaseDir());
+        const QHash<QString, QByteArray> before = fileHashes(m_t->databaseDir());
         QByteArrayList headers;
         if (auth == "token")
             headers << bearer(token);
@@ -326,7 +313,7 @@ private Q_SLOTS:
             QCOMPARE(
                 r.json().object().value(u"gespeichert").toObject().value(u"punkte").toDouble(-1),
                 0.0);
-        QCOMPARE(fingerprint(m_t->databaseDir()), before);
+        QCOMPARE(fileHashes(m_t->databaseDir()), before);
         QCOMPARE(httpRequest(port(), "GET", "/api/ergebnis", {bearer(token)}).status, 405);
     }
 
