@@ -3,6 +3,7 @@
 #include "engine/Database.h"
 #include "engine/DatabaseError.h"
 #include "live/LiveServer.h"
+#include "live/PostAccess.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -90,15 +91,21 @@ Command serveCommand()
 {
     Command c;
     c.name = QStringLiteral("serve");
-    c.summary = QStringLiteral("zeigt die Ranglisten live im Netzwerk (Browser, Beamer)");
+    c.summary = QStringLiteral(
+        "zeigt die Ranglisten live im Netzwerk und nimmt die Ergebnisse der Posten an");
     c.usage = QStringLiteral(
         "Aufruf: velunda-cli serve [VERZEICHNIS] --event N [--port P] [--bind ADRESSE]\n"
         "\n"
         "Zeigt die Ranglisten des Anlasses N im lokalen Netzwerk: jedes Telefon und der\n"
         "Beamer öffnen eine der ausgegebenen Adressen (Zeilen „Live: …“) im Browser und\n"
-        "sehen den aktuellen Stand, ohne neu zu laden. Der Server liest die Datenbank\n"
-        "nur; das Programm und andere Befehle arbeiten daneben weiter, und ihre\n"
-        "Änderungen erscheinen innert zwei Sekunden. Strg+C (oder SIGTERM) beendet ihn.\n"
+        "sehen den aktuellen Stand, ohne neu zu laden. Das Programm und andere Befehle\n"
+        "arbeiten daneben weiter, und ihre Änderungen erscheinen innert zwei Sekunden.\n"
+        "Strg+C (oder SIGTERM) beendet ihn.\n"
+        "\n"
+        "Für jeden aktiven Posten gibt er eine Zeile „Posten N Name: Adresse Code C“ aus:\n"
+        "Mit dem Code meldet sich der Richter des Postens auf der Seite an und gibt die\n"
+        "Punkte und Zeiten seines Postens selbst ein. Die Codes gelten nur, bis der\n"
+        "Server beendet wird; jeder Start zieht neue.\n"
         "\n"
         "  --port P      Vorgabe 8080; 0 wählt einen freien Port.\n"
         "  --bind ADRESSE  nur auf dieser Adresse erreichbar (z. B. 127.0.0.1);\n"
@@ -135,6 +142,9 @@ Command serveCommand()
         quitOnSignals(&server);
         for (const QUrl &url : server.urls())
             out() << "Live: " << url.toString() << "\n";
+        for (const PostCode &post : server.postCodes())
+            out() << "Posten " << post.postenNr << " " << post.postenBez << ": "
+                  << server.postUrl(post.postenNr).toString() << " Code " << post.code << "\n";
         out().flush();
         QCoreApplication::exec();
         server.stop();

@@ -4,10 +4,11 @@
 
 #include <sqlite3.h>
 
-Transaction::Transaction(Database &db)
-    : m_db(db), m_outermost(sqlite3_get_autocommit(db.handle()) != 0)
+Transaction::Transaction(Database &db, Lock lock)
+    : m_db(db), m_outermost(sqlite3_get_autocommit(db.handle()) != 0),
+      m_begun(m_outermost && lock == Lock::Immediate)
 {
-    m_db.exec(QStringLiteral("SAVEPOINT velunda"));
+    m_db.exec(m_begun ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT velunda"));
 }
 
 Transaction::~Transaction()
@@ -26,6 +27,6 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    m_db.exec(QStringLiteral("RELEASE velunda"));
+    m_db.exec(m_begun ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE velunda"));
     m_open = false;
 }

@@ -57,6 +57,14 @@ void LiveDocuments::get(const QString &key, const ResultsFeed::Compute &compute,
                                   [feed = m_feed, key, compute] { feed->compute(key, compute); });
 }
 
+void LiveDocuments::read(const ResultsFeed::Compute &compute, const Reply &reply)
+{
+    QMetaObject::invokeMethod(m_feed, [this, feed = m_feed, compute, reply] {
+        const LiveDocument doc = feed->once(compute);
+        QMetaObject::invokeMethod(this, [reply, doc] { reply(doc); });
+    });
+}
+
 void LiveDocuments::checkForChanges()
 {
     QMetaObject::invokeMethod(m_feed, &ResultsFeed::checkForChanges);

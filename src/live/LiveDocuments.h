@@ -31,6 +31,9 @@ public:
     // Replies now with the latest answer for key, or once compute has given the first one.
     void get(const QString &key, const ResultsFeed::Compute &compute, const Reply &reply);
 
+    // Replies with an answer computed for this request alone, never kept.
+    void read(const ResultsFeed::Compute &compute, const Reply &reply);
+
     // Asks the feed to look for changes now instead of at its next poll.
     void checkForChanges();
 

@@ -1,9 +1,14 @@
 #include "live/LiveServer.h"
 
+#include "data/DataLibrary.h"
+#include "engine/DatabaseError.h"
 #include "live/BoardApi.h"
 #include "live/ConnectionGuard.h"
 #include "live/LiveDocuments.h"
 #include "live/LiveHttpServer.h"
+#include "live/PostAccess.h"
+#include "live/PostsApi.h"
+#include "live/ResultsDesk.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -50,6 +55,22 @@ QString errorText(const QTcpServer &server, quint16 port, const QHostAddress &ad
     }
 }
 
+// The posts that get a code for this run.
+QList<PostRow> activePosts(const QString &directory)
+{
+    if (directory.isEmpty())
+        return {};
+    try {
+        DataLibrary data;
+        data.db().openReadOnly(directory);
+        QList<PostRow> posts = data.Posts();
+        posts.removeIf([](const PostRow &p) { return !p.Aktiv; });
+        return posts;
+    } catch (const DatabaseError &e) {
+        throw LiveError(QStringLiteral("Die Posten können nicht gelesen werden: ") + e.message());
+    }
+}
+
 } // namespace
 
 LiveError::LiveError(const QString &message)
@@ -58,8 +79,12 @@ LiveError::LiveError(const QString &message)
 
 LiveServer::LiveServer(QObject *parent)
     : QObject(parent), m_documents(std::make_unique<LiveDocuments>()),
-      m_api(std::make_unique<BoardApi>(*m_documents))
-{ }
+      m_api(std::make_unique<BoardApi>(*m_documents)), m_access(std::make_unique<PostAccess>()),
+      m_desk(std::make_unique<ResultsDesk>())
+{
+    m_posts = std::make_unique<PostsApi>(*m_access, *m_documents, *m_desk);
+    connect(m_posts.get(), &PostsApi::resultStored, this, &LiveServer::resultStored);
+}
 
 LiveServer::~LiveServer()
 {
@@ -70,6 +95,7 @@ LiveServer::~LiveServer()
 void LiveServer::setSource(const QString &directory, int anlassNr)
 {
     m_documents->setSource(directory, anlassNr);
+    m_desk->setDirectory(m_documents->directory());
 }
 
 QString LiveServer::directory() const
@@ -90,6 +116,7 @@ void LiveServer::checkForChanges()
 void LiveServer::start(quint16 port, const QHostAddress &address)
 {
     stop();
+    const QList<PostRow> posts = activePosts(m_documents->directory());
     auto http = std::make_unique<LiveHttpServer>();
     auto *tcp = new GuardedTcpServer(ConnectionLimits(), http.get());
     if (!tcp->listen(address, port))
@@ -98,6 +125,8 @@ void LiveServer::start(quint16 port, const QHostAddress &address)
     m_http = std::move(http);
     m_tcp = tcp;
     m_address = address;
+    m_access->open(posts);
+    m_posts->forgetSaves();
     addRoutes();
     Q_EMIT runningChanged(true);
 }
@@ -108,6 +137,7 @@ void LiveServer::stop()
         return;
     m_tcp = nullptr;
     m_http.reset();
+    m_access->close();
     Q_EMIT runningChanged(false);
 }
 
@@ -140,6 +170,49 @@ void LiveServer::addRoutes()
                   [api](const QHttpServerRequest &r, const LiveHttpServer::Reply &reply) {
                       api->rankList(r, reply);
                   });
+
+    // The posts' pages exist for the active posts only; every other number is unknown.
+    for (const PostCode &c : m_access->codes())
+        page(QStringLiteral("/posten/%1").arg(c.postenNr), QStringLiteral("posten.html"),
+             "text/html; charset=utf-8");
+    page(QStringLiteral("/posten.js"), QStringLiteral("posten.js"),
+         "text/javascript; charset=utf-8");
+    page(QStringLiteral("/posten.css"), QStringLiteral("posten.css"), "text/css; charset=utf-8");
+    PostsApi *posts = m_posts.get();
+    m_http->route(QStringLiteral("/api/login"), Method::Post,
+                  [posts](const QHttpServerRequest &r, const LiveHttpServer::Reply &reply) {
+                      posts->login(r, reply);
+                  });
+    m_http->route(QStringLiteral("/api/teilnehmer"), Method::Get,
+                  [posts](const QHttpServerRequest &r, const LiveHttpServer::Reply &reply) {
+                      posts->participants(r, reply);
+                  });
+    m_http->route(QStringLiteral("/api/ergebnis"), Method::Post,
+                  [posts](const QHttpServerRequest &r, const LiveHttpServer::Reply &reply) {
+                      posts->saveResult(r, reply);
+                  });
+}
+
+QList<PostCode> LiveServer::postCodes() const
+{
+    return isRunning() ? m_access->codes() : QList<PostCode>();
+}
+
+QUrl LiveServer::postUrl(int postenNr, bool withCode) const
+{
+    const QList<QUrl> all = urls();
+    if (all.isEmpty())
+        return {};
+    // The list ends with the loopback address, which no phone reaches.
+    QUrl url = all.first();
+    url.setPath(QStringLiteral("/posten/%1").arg(postenNr));
+    if (withCode) {
+        for (const PostCode &c : m_access->codes()) {
+            if (c.postenNr == postenNr)
+                url.setFragment(QStringLiteral("code=") + c.code);
+        }
+    }
+    return url;
 }
 
 QList<QUrl> LiveServer::urls() const

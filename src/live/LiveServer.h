@@ -12,6 +12,10 @@ class BoardApi;
 class GuardedTcpServer;
 class LiveDocuments;
 class LiveHttpServer;
+class PostAccess;
+class PostsApi;
+class ResultsDesk;
+struct PostCode;
 
 // The server could not start; the message says why, in German.
 class LiveError : public std::runtime_error
@@ -25,9 +29,10 @@ private:
 };
 
 // The live results server: the board's pages and its JSON interface on the local network,
-// for one event of one database directory. It reads on a connection of its own, in a thread
-// of its own, and never writes; the program and the companion tool host it alike, answering
-// in their own event loop.
+// for one event of one database directory, and the posts' pages through which the judges
+// store their results. It reads on a connection of its own, in a thread of its own; only the
+// posts' saves write, on another connection in another thread, and only with a post's code.
+// The program and the companion tool host it alike, answering in their own event loop.
 class LiveServer : public QObject
 {
     Q_OBJECT
@@ -58,14 +63,28 @@ public:
     // Looks for changes at once, as after a change made in this process.
     void checkForChanges();
 
+    // The codes of the active posts for this run, drawn afresh at every start; none while
+    // the server is stopped.
+    QList<PostCode> postCodes() const;
+    // A post's page on the first address a phone can reach; with its code in the fragment,
+    // which the browser never sends, a scan of it logs the judge in without typing.
+    QUrl postUrl(int postenNr, bool withCode = false) const;
+
 Q_SIGNALS:
     void runningChanged(bool running);
+    // A post stored a result of the event (in the server's thread, after the commit).
+    void resultStored(int anlassNr, int teamNr);
 
 private:
     void addRoutes();
 
+    // Destroyed from the bottom: connections first, then the saves under way, then what
+    // their answers use.
     std::unique_ptr<LiveDocuments> m_documents;
     std::unique_ptr<BoardApi> m_api;
+    std::unique_ptr<PostAccess> m_access;
+    std::unique_ptr<PostsApi> m_posts;
+    std::unique_ptr<ResultsDesk> m_desk;
     std::unique_ptr<LiveHttpServer> m_http;
     GuardedTcpServer *m_tcp = nullptr; // owned by m_http
     QHostAddress m_address;

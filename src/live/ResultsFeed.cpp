@@ -1,8 +1,8 @@
 #include "live/ResultsFeed.h"
 
+#include "engine/DataVersions.h"
 #include "engine/DatabaseError.h"
 #include "engine/Schema.h"
-#include "engine/Statement.h"
 #include "engine/Transaction.h"
 
 #include <QCryptographicHash>
@@ -73,7 +73,7 @@ QString ResultsFeed::setSource(const QString &directory, int anlassNr, quint64 g
     m_changedAt = lastWritten(m_directory);
     try {
         Transaction read(m_data.db());
-        m_versions = readVersions();
+        m_versions = dataVersions(m_data.db());
         read.commit();
     } catch (const DatabaseError &) {
         // Busy right now: the first poll takes the versions.
@@ -83,27 +83,6 @@ QString ResultsFeed::setSource(const QString &directory, int anlassNr, quint64 g
     return QString();
 }
 
-QList<qint64> ResultsFeed::readVersions()
-{
-    // Every file of the connection, whatever the engine attaches: a change in any of them
-    // can change an answer.
-    QStringList schemas;
-    {
-        Statement list(m_data.db(), QStringLiteral("PRAGMA database_list"));
-        while (list.next()) {
-            if (!list.text("file").isEmpty())
-                schemas << list.text("name");
-        }
-    }
-    QList<qint64> versions;
-    for (QString schema : schemas) {
-        schema.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-        Statement s(m_data.db(), QStringLiteral("PRAGMA \"%1\".data_version").arg(schema));
-        versions << (s.next() ? s.integer(0) : 0);
-    }
-    return versions;
-}
-
 void ResultsFeed::checkForChanges()
 {
     if (!m_data.db().isOpen())
@@ -111,7 +90,7 @@ void ResultsFeed::checkForChanges()
     QList<qint64> versions;
     try {
         Transaction read(m_data.db());
-        versions = readVersions();
+        versions = dataVersions(m_data.db());
         read.commit();
     } catch (const DatabaseError &) {
         return; // a commit under way; the next poll sees it
@@ -170,6 +149,29 @@ QHash<QString, int> ResultsFeed::publish(const QStringList &keys)
         m_publish(m_generation, keys.at(i), docs.at(i));
     }
     return statuses;
+}
+
+LiveDocument ResultsFeed::once(const Compute &compute)
+{
+    LiveDocument doc;
+    doc.status = 503;
+    if (!m_data.db().isOpen()) {
+        doc.body = errorBody(QStringLiteral("Es ist keine Datenbank geöffnet."));
+        return doc;
+    }
+    try {
+        Transaction transaction(m_data.db());
+        LiveRead read(m_data, m_anlassNr);
+        QJsonDocument json;
+        const int status = compute(read, json);
+        transaction.commit();
+        doc.status = status;
+        doc.body = json.toJson(QJsonDocument::Compact);
+    } catch (const DatabaseError &e) {
+        doc.body =
+            errorBody(QStringLiteral("Die Datenbank ist gerade nicht lesbar: ") + e.message());
+    }
+    return doc;
 }
 
 LiveDocument ResultsFeed::answer(const QString &key, LiveRead &read)

@@ -27,6 +27,7 @@ enum class ElementKind {
     ReportTitle, // the report's title
     Line, // horizontal line from (left, top) over width; height is ignored
     Rect, // rectangle frame
+    Image, // the QImage in a data column of the current row, scaled to (width, height)
 };
 
 struct Element

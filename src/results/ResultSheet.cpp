@@ -5,6 +5,7 @@
 #include "engine/ChangeLog.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
+#include "results/Weighting.h"
 
 #include <QLocale>
 
@@ -323,28 +324,94 @@ bool ResultSheet::AllPointsEntered() const
     return entered == rowCount();
 }
 
+namespace {
+
+const char *const FieldColumns[ResultSheet::FieldCount] = {"Punkte", "Zeit", "ZusatzspielPunkte",
+                                                           "ZusatzspielZeit"};
+
+const char *const FieldCaptions[ResultSheet::FieldCount] = {"Punkte", "Zeit", "Z-Punkte", "Z-Zeit"};
+
+} // namespace
+
+QString ResultSheet::overwriteQuestion(const QStringList &cells)
+{
+    return QStringLiteral("Während dieses Fenster offen war, wurden diese Werte anderswo (an "
+                          "einem Posten) geändert:\n\n")
+        + cells.join(QLatin1Char('\n'))
+        + QStringLiteral("\n\nSollen Ihre Eingaben sie überschreiben? Mit \"Nein\" bleiben "
+                         "diese Werte, wie sie jetzt sind; Ihre übrigen Eingaben werden "
+                         "gespeichert.");
+}
+
+QStringList ResultSheet::changedMeanwhile(QList<std::pair<int, Field>> &cells) const
+{
+    Statement read(m_data.db(),
+                   QStringLiteral("SELECT Punkte, Zeit, ZusatzspielPunkte, ZusatzspielZeit FROM "
+                                  "Parcours WHERE AnlassNr = :AnlassNr AND PostenNr = :PostenNr "
+                                  "AND TeamNr = :TeamNr"));
+    QStringList lines;
+    QList<std::pair<int, Field>> meanwhile;
+    for (const auto &[i, f] : cells) {
+        const Row &r = m_rows.at(i);
+        read.reset();
+        read.bind("AnlassNr", r.AnlassNr).bind("PostenNr", r.PostenNr).bind("TeamNr", r.TeamNr);
+        if (!read.next())
+            continue;
+        const double now = read.real(int(f));
+        if (now == r.stored[f])
+            continue;
+        meanwhile.append({i, f});
+        const double shownNow = isWeighted(f) ? Weighting::shown(now, r.Faktor) : now;
+        QString where = r.posten;
+        if (!m_isTeam) {
+            int first = i;
+            while (first > 0 && m_rows.at(first - 1).TeamNr == r.TeamNr)
+                --first;
+            if (!m_rows.at(first).member.isEmpty())
+                where += QStringLiteral(" (") + m_rows.at(first).member + QLatin1Char(')');
+        }
+        lines << QStringLiteral("%1, %2: geöffnet mit %3, jetzt %4, Ihre Eingabe %5")
+                     .arg(where, QLatin1String(FieldCaptions[f]), r.shown[f],
+                          formatNumber(shownNow), r.text[f].trimmed());
+    }
+    cells = meanwhile;
+    return lines;
+}
+
 bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
 {
     if (!ValidateResults())
         return false;
     if (AllPointsEntered() && !finished)
         finished = ui.askYesNo(AllPointsQuestion);
+    // Only the cells the operator changed are written: a value a post stored while the
+    // dialog was open stays, unless the operator typed over that very cell and confirms.
+    QList<std::pair<int, Field>> changed;
+    for (int i = 0; i < rowCount(); ++i) {
+        for (int f = 0; f < FieldCount; ++f) {
+            const Row &r = m_rows.at(i);
+            if (r.text[f] != r.shown[f] && *value(i, Field(f)) != r.stored[f])
+                changed.append({i, Field(f)});
+        }
+    }
+    QList<std::pair<int, Field>> meanwhile = changed;
+    const QStringList lines = changedMeanwhile(meanwhile);
+    // Asked before the transaction: a question must never hold the write lock.
+    if (!lines.isEmpty() && !ui.askYesNo(overwriteQuestion(lines))) {
+        changed.removeIf(
+            [&meanwhile](const std::pair<int, Field> &cell) { return meanwhile.contains(cell); });
+    }
+    if (changed.isEmpty())
+        return true;
     Transaction transaction(m_data.db());
     ChangeSource source(m_data.db(), ChangeLog::ResultEntry);
-    Statement update(
-        m_data.db(),
-        QStringList{
-            QStringLiteral("UPDATE Parcours SET Punkte = :Punkte, Zeit = :Zeit,"),
-            QStringLiteral(
-                "    ZusatzspielPunkte = :ZusatzspielPunkte, ZusatzspielZeit = :ZusatzspielZeit"),
-            QStringLiteral(
-                "WHERE AnlassNr = :AnlassNr AND PostenNr = :PostenNr AND TeamNr = :TeamNr")});
-    for (int i = 0; i < rowCount(); ++i) {
+    for (const auto &[i, f] : changed) {
         const Row &r = m_rows.at(i);
-        update.reset();
-        update.bind("Punkte", *value(i, Points)).bind("Zeit", *value(i, Time));
-        update.bind("ZusatzspielPunkte", *value(i, AddPoints));
-        update.bind("ZusatzspielZeit", *value(i, AddTime));
+        Statement update(m_data.db(),
+                         QStringLiteral("UPDATE Parcours SET %1 = :Value WHERE AnlassNr = "
+                                        ":AnlassNr AND PostenNr = :PostenNr AND TeamNr = :TeamNr")
+                             .arg(QLatin1String(FieldColumns[f])));
+        update.bind("Value", *value(i, f));
         update.bind("AnlassNr", r.AnlassNr).bind("PostenNr", r.PostenNr).bind("TeamNr", r.TeamNr);
         update.exec();
     }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "results/Weighting.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <optional>
+#include <utility>
 
 class DataLibrary;
 class Statement;
@@ -58,7 +61,7 @@ public:
         std::array<QString, FieldCount> text; // the texts now
 
         // A missing, zero or negative factor counts as 1.
-        double factor() const { return Faktor > 0 ? Faktor : 1.0; }
+        double factor() const { return Weighting::factor(Faktor); }
         QString key() const; // AnlassNr@PostenNr$TeamNr
     };
 
@@ -117,10 +120,13 @@ public:
     bool ValidateResults() const;
     bool AllPointsEntered() const;
     // Asks whether to mark the participant finished when every points cell holds points and
-    // finished is not set yet, then stores every row in one transaction. Rows that have
-    // disappeared meanwhile are skipped. False, with nothing asked or stored, when the sheet
-    // does not validate.
+    // finished is not set yet, then stores the cells the operator changed in one transaction.
+    // A changed cell whose stored value someone else (a post) changed since the sheet was
+    // opened is overwritten only after a Yes. Rows that have disappeared meanwhile are
+    // skipped. False, with nothing asked or stored, when the sheet does not validate.
     bool SaveResults(UserInterface &ui, bool &finished);
+    // The question before overwriting, one line per cell.
+    static QString overwriteQuestion(const QStringList &cells);
 
     // Numbers as the operator sees and types them: the user's locale, fixed point with two
     // decimals; only finite numbers count.
@@ -131,6 +137,9 @@ public:
 private:
     int columnOffset() const { return m_isTeam ? 0 : 1; }
     bool sum(Field field, double &total, QString *badText) const;
+    // Keeps of cells (row, field) those stored differently now than when the sheet was
+    // opened and describes each for the question.
+    QStringList changedMeanwhile(QList<std::pair<int, Field>> &cells) const;
     void appendRows(Statement &s, bool withMembers);
     void reset();
 

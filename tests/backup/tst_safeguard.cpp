@@ -9,6 +9,7 @@
 #include "participants/TeamOverview.h"
 #include "ranking/Ranking.h"
 #include "results/FinishedStatus.h"
+#include "results/PostResults.h"
 #include "support/TestDatabase.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QTest>
 
 #include <functional>
+#include <thread>
 
 class TestSafeguard : public QObject
 {
@@ -28,6 +30,7 @@ private:
     int m_other = 0;
     QList<int> m_teams;
     int m_group = 0;
+    int m_post = 0;
     QDateTime m_now;
 
     Safeguard &safeguard() { return t->competition->safeguard(); }
@@ -48,7 +51,7 @@ private Q_SLOTS:
     {
         t = std::make_unique<TestDatabase>();
         m_kat = t->addCategory(QStringLiteral("Senioren"));
-        const int post = t->addPost(QStringLiteral("Slalom"));
+        const int post = m_post = t->addPost(QStringLiteral("Slalom"));
         m_event =
             t->addEvent(QStringLiteral("Herbstlauf"), QStringLiteral("Nach Punkten"), 1, 2, true);
         m_other = t->addEvent(QStringLiteral("Winterlauf"));
@@ -206,6 +209,24 @@ private Q_SLOTS:
                     .startsWith(QStringLiteral("„Team aus Anlass löschen“ kann nicht mehr "
                                                "rückgängig gemacht werden")));
         QCOMPARE(snapshots().size(), 1);
+    }
+
+    // A judge's save arrives on a connection of its own, in another thread: undo would lose
+    // it just the same.
+    void undoIsRefusedAfterAPostsSave()
+    {
+        t->ui.answers = {true};
+        t->competition->entries().RemoveEntry(m_teams.first());
+        QVERIFY(safeguard().canUndo());
+        PostSaveOutcome outcome;
+        std::thread judge([&] {
+            Database db;
+            db.open(t->databaseDir());
+            outcome = PostResults::save(db, m_event, m_post, {m_teams.last(), {7, 20, {}, {}}, {}});
+        });
+        judge.join();
+        QCOMPARE(outcome.status, PostSaveOutcome::Status::Saved);
+        QVERIFY(!safeguard().canUndo());
     }
 
     void restoreOffersTheSnapshotsAndKeepsTheStateBefore()

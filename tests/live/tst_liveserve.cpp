@@ -33,6 +33,8 @@ private Q_SLOTS:
         m_t = std::make_unique<TestDatabase>();
         const int kat = m_t->addCategory(u"Senioren"_s);
         m_event = m_t->addEvent(u"Nachtlauf"_s);
+        m_t->addPost(u"Slalom"_s, 2);
+        m_t->addPost(u"Alt"_s, 1, false);
         const int team = m_t->addTeam(u"Amsel"_s, u"Anna"_s, kat);
         m_t->addEntry(m_event, team, 1, false, 0, true);
     }
@@ -53,12 +55,16 @@ private Q_SLOTS:
         serve.start(qEnvironmentVariable("VELUNDA_CLI"), serveArgs(0));
         QVERIFY(serve.waitForStarted());
         QByteArray out;
-        const QRegularExpression live(u"Live: http://127\\.0\\.0\\.1:(\\d+)/"_s);
+        // The board's address, then a line per active post with its page and code.
+        const QRegularExpression live(u"Live: http://127\\.0\\.0\\.1:(\\d+)/\n"
+                                      "Posten 1 Slalom: http://127\\.0\\.0\\.1:\\1/posten/1 "
+                                      "Code \\d{6}\n"_s);
         QRegularExpressionMatch match;
         while (!(match = live.match(QString::fromUtf8(out))).hasMatch()
                && serve.waitForReadyRead(10000))
             out += serve.readAllStandardOutput();
         QVERIFY2(match.hasMatch(), out.constData());
+        QVERIFY(!out.contains("Alt"));
         const quint16 port = quint16(match.captured(1).toUInt());
 
         const HttpResponse event = httpRequest(port, "GET", "/api/event");

@@ -4,8 +4,8 @@
 #include "support/CliProcess.h"
 #include "support/GeneratedEvent.h"
 #include "support/HttpClient.h"
+#include "support/TestDatabase.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -59,18 +59,6 @@ QStringList companionCsv(const QStringList &args)
     if (lines.size() >= 3)
         lines.removeAt(2);
     return lines;
-}
-
-QHash<QString, QByteArray> fingerprint(const QString &directory)
-{
-    QHash<QString, QByteArray> files;
-    for (const QFileInfo &f : QDir(directory).entryInfoList(QDir::Files | QDir::Hidden)) {
-        QFile file(f.filePath());
-        if (file.open(QIODevice::ReadOnly))
-            files.insert(f.fileName(),
-                         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
-    }
-    return files;
 }
 
 } // namespace
@@ -288,7 +276,7 @@ private Q_SLOTS:
         m_server.reset();
         const QString directory = m_event->t.databaseDir();
         m_event->t.data.CloseDatabase();
-        const QHash<QString, QByteArray> before = fingerprint(directory);
+        const QHash<QString, QByteArray> before = fileHashes(directory);
         QVERIFY(before.size() >= 8);
 
         m_server = std::make_unique<LiveServer>();
@@ -303,7 +291,7 @@ private Q_SLOTS:
         QCOMPARE(get("/api/event").status, 200);
         QTest::qWait(1200); // a few polls of the data versions
         m_server.reset();
-        QCOMPARE(fingerprint(directory), before);
+        QCOMPARE(fileHashes(directory), before);
     }
 
     void followsTheEventItIsGiven()

@@ -20,3 +20,14 @@ HttpResponse httpExchange(quint16 port, const QByteArray &request, int timeoutMs
 // GET (or another method) of path with extra header lines ("Name: value").
 HttpResponse httpRequest(quint16 port, const QByteArray &method, const QByteArray &path,
                          const QByteArrayList &headers = {});
+
+// POST of a body (JSON unless headers say otherwise) with extra header lines.
+HttpResponse httpPost(quint16 port, const QByteArray &path, const QByteArray &body,
+                      const QByteArrayList &headers = {});
+QByteArray postRequest(const QByteArray &path, const QByteArray &body,
+                       const QByteArrayList &headers = {});
+
+// Several exchanges at once, each on a connection of its own, all sent before any answer is
+// read: the answers in the order of the requests.
+QList<HttpResponse> httpExchangeAll(quint16 port, const QList<QByteArray> &requests,
+                                    int timeoutMs = 20000);

@@ -2,6 +2,7 @@
 
 #include "engine/Statement.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QTest>
 
@@ -125,4 +126,16 @@ qint64 TestDatabase::count(const QString &sql)
 void TestDatabase::open(int anlassNr)
 {
     competition->OpenEvent(anlassNr);
+}
+
+QHash<QString, QByteArray> fileHashes(const QString &directory)
+{
+    QHash<QString, QByteArray> files;
+    for (const QFileInfo &f : QDir(directory).entryInfoList(QDir::Files | QDir::Hidden)) {
+        QFile file(f.filePath());
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(f.fileName(),
+                         QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
+    }
+    return files;
 }

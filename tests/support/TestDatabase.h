@@ -4,6 +4,7 @@
 #include "data/DataLibrary.h"
 #include "support/ScriptedUserInterface.h"
 
+#include <QHash>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -47,3 +48,7 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// A hash of every file of a directory by name: equal before and after means nothing was
+// written, not even a journal left behind.
+QHash<QString, QByteArray> fileHashes(const QString &directory);

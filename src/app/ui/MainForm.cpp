@@ -1,6 +1,7 @@
 #include "app/ui/MainForm.h"
 
 #include "app/Competition.h"
+#include "app/ExternalChanges.h"
 #include "app/Guard.h"
 #include "app/ui/AboutDialog.h"
 #include "app/ui/Forms.h"
@@ -14,6 +15,7 @@
 #include "engine/ChangeLog.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
+#include "live/LiveServer.h"
 #include "live/ui/LiveResultsDialog.h"
 #include "participants/Entries.h"
 #include "participants/ui/GroupForm.h"
@@ -41,6 +43,7 @@
 #include <QMouseEvent>
 #include <QPrintDialog>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -156,6 +159,15 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
     connect(&m_competition, &Competition::finishedCountsChanged, this, &TMainForm::refreshCounts);
     connect(&m_competition, &Competition::firstRowRequested, this, [this] { setCurrentRow(0); });
     connect(&m_competition, &Competition::statusMessage, m_statusFirst, &QLabel::setText);
+    m_externalChanges = new ExternalChanges(
+        m_competition.data().db(),
+        [] {
+            return !QApplication::activeModalWidget() && !QApplication::activePopupWidget()
+                && QApplication::mouseButtons() == Qt::NoButton;
+        },
+        [this] { run([this] { showChangesFromElsewhere(); }); }, this);
+    connect(&m_competition, &Competition::participantsChanged, m_externalChanges,
+            &ExternalChanges::seen);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -300,8 +312,12 @@ void TMainForm::createMenus()
     undo->setShortcut(QKeySequence::Undo);
     addAction(event, QStringLiteral("Sicherung wieder&herstellen ..."), "RestoreItem",
               [&c] { c.safeguard().RestoreItemClick(); });
-    addAction(event, QStringLiteral("L&ive-Ergebnisse im Netzwerk ..."), "LiveItem",
-              [this, &c] { LiveResultsDialog::showFor(this, c); });
+    addAction(event, QStringLiteral("L&ive-Ergebnisse im Netzwerk ..."), "LiveItem", [this, &c] {
+        LiveResultsDialog *live = LiveResultsDialog::showFor(this, c);
+        // A post's save shows at once, not only at the next look.
+        connect(&live->server(), &LiveServer::resultStored, this, &TMainForm::showPostSave,
+                Qt::UniqueConnection);
+    });
     event->addSeparator();
     addAction(event, QStringLiteral("Dr&ucker einrichten"), "Druckereinrichten1", [this] {
         QPrintDialog dialog(&m_forms.printer(), this);
@@ -521,6 +537,35 @@ void TMainForm::onParticipantsChanged()
     if (row < 0)
         row = qMin(m_refreshRow, m_model->rowCount() - 1);
     setCurrentRow(qMax(row, 0));
+}
+
+void TMainForm::showPostSave(int anlassNr, int teamNr)
+{
+    // A team's own row is read again alone. A group member's results show in its group's
+    // row, and a dialog may be open: then the whole list follows with the next look.
+    if (anlassNr != m_competition.CurrentAnlassNr() || !m_externalChanges->operatorIdle()
+        || m_competition.participantIndex(teamNr) < 0) {
+        m_externalChanges->check();
+        return;
+    }
+    run([&] { m_competition.RefreshParticipant(teamNr); });
+    // What another process changed in the same moment shows with its next change.
+    m_externalChanges->seen();
+}
+
+void TMainForm::showChangesFromElsewhere()
+{
+    // The operator's view stays as it was: the selected rows and the scroll position.
+    const QList<int> selected = selectedTeamNrs();
+    const int scrolled = m_grid->verticalScrollBar()->value();
+    m_competition.RefreshParticipants();
+    for (const int teamNr : selected) {
+        const int row = m_competition.participantIndex(teamNr);
+        if (row >= 0)
+            m_grid->selectionModel()->select(
+                m_model->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    m_grid->verticalScrollBar()->setValue(scrolled);
 }
 
 const ParticipantRow *TMainForm::currentParticipant() const

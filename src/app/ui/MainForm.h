@@ -13,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QMenu;
+class ExternalChanges;
 struct Forms;
 struct ParticipantRow;
 
@@ -84,6 +85,10 @@ public:
     void ShowTeamItemClick();
     void PopupMenu1Popup();
     void MenuItemClick();
+    // Results stored elsewhere (by a post): the grid shows them, keeping the operator's view.
+    void showChangesFromElsewhere();
+    // A save of the live server in this program.
+    void showPostSave(int anlassNr, int teamNr);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -105,6 +110,7 @@ private:
     Forms &m_forms;
     Competition &m_competition;
     ParticipantModel *m_model = nullptr;
+    ExternalChanges *m_externalChanges = nullptr;
     int m_refreshTeamNr = -1; // the current participant while the list is replaced
     int m_refreshRow = -1;
     ParticipantGrid *m_grid = nullptr;

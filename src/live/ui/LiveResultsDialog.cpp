@@ -6,6 +6,9 @@
 #include "data/DataLibrary.h"
 #include "engine/DatabaseError.h"
 #include "live/LiveServer.h"
+#include "live/PostAccess.h"
+#include "live/ui/PostCards.h"
+#include "reportengine/ReportDefinition.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -28,7 +31,8 @@ LiveResultsDialog::LiveResultsDialog(Competition &competition, QWidget *parent)
 
     auto *intro = new QLabel(
         QStringLiteral("Telefone und Beamer im selben Netzwerk zeigen die Ranglisten des "
-                       "geöffneten Anlasses live im Browser. Der Server liest die Datenbank nur."));
+                       "geöffneten Anlasses live im Browser. Die Richter der Posten geben mit "
+                       "dem Code ihres Postens dessen Punkte und Zeiten selbst ein."));
     intro->setWordWrap(true);
 
     m_port = new QSpinBox;
@@ -59,8 +63,22 @@ LiveResultsDialog::LiveResultsDialog(Competition &competition, QWidget *parent)
     m_addressLayout = new QVBoxLayout(m_addresses);
     m_addressLayout->setContentsMargins(0, 0, 0, 0);
 
+    m_posts = new QWidget;
+    m_posts->setObjectName(QStringLiteral("LivePosts"));
+    m_postLayout = new QGridLayout(m_posts);
+    m_postLayout->setContentsMargins(0, 0, 0, 0);
+    m_postLayout->setHorizontalSpacing(12);
+    m_postHeading = new QLabel(QStringLiteral(
+        "Zugang für die Richter der Posten (die Codes gelten, bis der Server beendet wird):"));
+    m_postHeading->setWordWrap(true);
+    m_cards = new QPushButton(QStringLiteral("&Zugangskarten für Posten ..."));
+    m_cards->setObjectName(QStringLiteral("LivePostCards"));
+    m_cards->setAutoDefault(false);
+    connect(m_cards, &QPushButton::clicked, this, &LiveResultsDialog::showCards);
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Schließen"));
+    buttons->addButton(m_cards, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
 
     auto *layout = new QVBoxLayout(this);
@@ -69,6 +87,8 @@ LiveResultsDialog::LiveResultsDialog(Competition &competition, QWidget *parent)
     layout->addWidget(intro);
     layout->addLayout(form);
     layout->addWidget(m_addresses);
+    layout->addWidget(m_postHeading);
+    layout->addWidget(m_posts);
     layout->addStretch();
     layout->addWidget(buttons);
 
@@ -149,8 +169,10 @@ void LiveResultsDialog::showState()
         delete item->widget();
         delete item;
     }
-    if (!running)
+    if (!running) {
+        showPosts();
         return;
+    }
     auto *heading = new QLabel(QStringLiteral("Im Browser öffnen oder mit dem Telefon scannen:"));
     m_addressLayout->addWidget(heading);
     auto *grid = new QWidget;
@@ -177,8 +199,56 @@ void LiveResultsDialog::showState()
         ++column;
     }
     m_addressLayout->addWidget(grid);
+    showPosts();
     // The new labels show once the event loop runs; the dialog grows to them then.
     QTimer::singleShot(0, this, [this] { adjustSize(); });
+}
+
+void LiveResultsDialog::showPosts()
+{
+    while (QLayoutItem *item = m_postLayout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    const QList<PostCode> codes = m_server->postCodes();
+    m_postHeading->setVisible(!codes.isEmpty());
+    m_cards->setEnabled(!codes.isEmpty());
+    // Two posts to a row, each a small code beside its name, code and address: a club's
+    // five to ten posts fit on a laptop's screen.
+    constexpr int Columns = 2;
+    for (int i = 0; i < codes.size(); ++i) {
+        const PostCode &post = codes.at(i);
+        auto *code = new QLabel;
+        code->setObjectName(QStringLiteral("LivePostQrCode"));
+        const QPixmap pixmap =
+            QPixmap::fromImage(qrCode(m_server->postUrl(post.postenNr, true).toString(), 2));
+        code->setPixmap(pixmap);
+        code->setFixedSize(pixmap.size());
+        const QString page = m_server->postUrl(post.postenNr).toString();
+        auto *text =
+            new QLabel(QStringLiteral("<b>Posten %1 %2</b><br>Code <b>%3</b><br>"
+                                      "<a href=\"%4\">%4</a>")
+                           .arg(post.postenNr)
+                           .arg(post.postenBez.toHtmlEscaped(), post.code, page.toHtmlEscaped()));
+        text->setObjectName(QStringLiteral("LivePostCode"));
+        text->setOpenExternalLinks(true);
+        text->setTextInteractionFlags(Qt::TextBrowserInteraction);
+        const int row = i / Columns;
+        const int column = i % Columns * 2;
+        m_postLayout->addWidget(code, row, column, Qt::AlignLeft | Qt::AlignTop);
+        m_postLayout->addWidget(text, row, column + 1, Qt::AlignLeft | Qt::AlignVCenter);
+    }
+}
+
+void LiveResultsDialog::showCards()
+{
+    QList<PostCards::Card> cards;
+    for (const PostCode &post : m_server->postCodes())
+        cards.append({post.postenNr, post.postenBez, post.code, m_server->postUrl(post.postenNr)});
+    if (cards.isEmpty())
+        return;
+    const std::optional<EventRow> &event = m_competition.event();
+    m_competition.ui().previewReport(PostCards::build(event ? event->AnlassBez : QString(), cards));
 }
 
 QImage LiveResultsDialog::qrCode(const QString &text, int moduleSize)

@@ -7,13 +7,15 @@
 
 class Competition;
 class LiveServer;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QSpinBox;
 class QVBoxLayout;
 
 // "Live-Ergebnisse im Netzwerk": starts and stops the live server for the open event and
-// shows where phones and the beamer find the board, as links and as QR codes. The dialog is
+// shows where phones and the beamer find the board, as links and as QR codes, and each
+// active post's page and code for its judge, also as cards to print. The dialog is
 // not modal: the server runs while the operator works, and follows the event opened.
 class LiveResultsDialog : public QDialog
 {
@@ -35,6 +37,8 @@ private:
     void startStop();
     void followEvent();
     void showState();
+    void showPosts();
+    void showCards(); // "Zugangskarten für Posten"
 
     Competition &m_competition;
     std::unique_ptr<LiveServer> m_server;
@@ -44,4 +48,8 @@ private:
     QLabel *m_serving;
     QWidget *m_addresses;
     QVBoxLayout *m_addressLayout;
+    QLabel *m_postHeading;
+    QWidget *m_posts;
+    QGridLayout *m_postLayout;
+    QPushButton *m_cards;
 };

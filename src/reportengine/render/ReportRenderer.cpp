@@ -186,6 +186,7 @@ QString ReportRenderer::Private::text(const Report::Element &element, int row) c
                        : Report::formatValue(doc.data.value(row, element.field), element.format);
     case Report::ElementKind::Line:
     case Report::ElementKind::Rect:
+    case Report::ElementKind::Image:
         break;
     }
     return {};
@@ -214,6 +215,11 @@ void ReportRenderer::Private::paintBand(QPainter *painter, const PlacedBand &pla
             painter->setPen(pen);
             painter->setBrush(Qt::NoBrush);
             painter->drawRect(unitsRect(left, top, element.width, element.height));
+        } else if (element.kind == Report::ElementKind::Image) {
+            // Scaled without smoothing: a code's modules stay sharp on any printer.
+            const QImage image = doc.data.value(placed.row, element.field).value<QImage>();
+            if (!image.isNull() && element.width > 0 && element.height > 0)
+                painter->drawImage(unitsRect(left, top, element.width, element.height), image);
         } else {
             const QString shown = text(element, placed.row);
             if (!shown.isEmpty())
