@@ -64,7 +64,7 @@ public:
 
     static const QString NumberMessage;
     static const QString AllPointsQuestion;
-    static QString notANumberError(const QString &text); // a totals cell that is no number
+    static QString notANumberError(const QString &text); // why a cell is refused
 
     explicit ResultSheet(DataLibrary &data);
 
@@ -122,8 +122,9 @@ public:
     // does not validate.
     bool SaveResults(UserInterface &ui, bool &finished);
 
-    // Numbers as the operator sees and types them: the user's locale, fixed point with two
-    // decimals; only finite numbers count.
+    // Numbers as the operator sees them: the user's locale, fixed point with two decimals.
+    // Typed numbers take a comma or a point as decimal separator and no thousands
+    // separator; only finite numbers count.
     static QString formatNumber(double value);
     static std::optional<double> parseNumber(const QString &text);
     static QString formatTotal(double value); // 7 significant digits, two decimals

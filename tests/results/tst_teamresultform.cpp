@@ -202,7 +202,7 @@ private Q_SLOTS:
         d.reject();
     }
 
-    void typingSavesThroughEditorAndTotalsFollowMoves()
+    void typingSavesThroughEditorAndTotalsFollowEveryKey()
     {
         Program p(true);
         p.selectRowOf(p.team);
@@ -216,10 +216,10 @@ private Q_SLOTS:
             QVERIFY(editor);
             editor->selectAll();
             QTest::keyClicks(editor, QStringLiteral("5"));
-            QCOMPARE(points->text(), QStringLiteral("12,00")); // typing alone does not add up
+            QCOMPARE(points->text(), QStringLiteral("16,00")); // 5 * 2 + 6, at once
             QTest::keyClick(editor, Qt::Key_Down);
             QCOMPARE(dlg.grid()->currentRow(), 1);
-            QCOMPARE(points->text(), QStringLiteral("16,00")); // 5 * 2 + 6
+            QCOMPARE(points->text(), QStringLiteral("16,00"));
             QVERIFY(cellEditor(dlg));
             QTest::keyClick(cellEditor(dlg), Qt::Key_Return); // Enter in the grid saves
         });
@@ -263,7 +263,7 @@ private Q_SLOTS:
             for (const char *name :
                  {"TeamIsFinishedItem", "TeamIsNotFinishedItem", "TeamIsFinishedAddItem",
                   "TeamIsNotFinishedAddItem", "ShowTeamItem"})
-                c << p.main().action(QLatin1String(name))->text();
+                c << p.main().action(QLatin1String(name))->text().remove(u'&');
             return c;
         };
         p.selectRowOf(p.group);

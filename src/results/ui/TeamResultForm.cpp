@@ -8,10 +8,12 @@
 #include "results/ui/ResultCellDelegate.h"
 #include "results/ui/ResultGrid.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -73,26 +75,39 @@ TTeamResultForm::TTeamResultForm(Forms &forms, QWidget *parent)
         m_totalLabels[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
 
-    m_saveButton = new QPushButton(QStringLiteral("Speichern"), this);
+    // Why a cell is refused, said once where the eye is, without a message box that would
+    // swallow the next keys typed.
+    m_hint = new QLabel(this);
+    m_hint->setObjectName(QStringLiteral("lblHinweis"));
+    m_hint->setWordWrap(true);
+    QPalette hintPalette = m_hint->palette();
+    hintPalette.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
+    m_hint->setPalette(hintPalette);
+
+    m_saveButton = new QPushButton(QStringLiteral("&Speichern"), this);
     m_saveButton->setObjectName(QStringLiteral("SaveBtn"));
     m_saveButton->setDefault(true);
     m_saveButton->setAutoDefault(false);
-    m_cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    m_cancelButton = new QPushButton(QStringLiteral("Abbre&chen"), this);
     m_cancelButton->setObjectName(QStringLiteral("CancelBtn"));
     m_cancelButton->setAutoDefault(false);
     const int buttonTop = GroupBoxTop + GroupBoxHeight + 10;
     m_cancelButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85, buttonTop, 85, 27);
     m_saveButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85 - 8 - 85, buttonTop, 85, 27);
+    m_hint->setGeometry(GroupBoxLeft, buttonTop - 4, GroupBoxWidth - 2 * 85 - 2 * 8, 35);
 
     connect(m_saveButton, &QPushButton::clicked, this, &TTeamResultForm::SaveBtnClick);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(delegate, &ResultCellDelegate::enterPressed, m_saveButton, &QPushButton::click);
     connect(delegate, &ResultCellDelegate::escapePressed, this, &QDialog::reject);
     connect(m_grid, &QTableWidget::cellChanged, this, &TTeamResultForm::onCellChanged);
-    connect(m_grid, &QTableWidget::currentCellChanged, this, [this] {
-        if (!m_filling)
-            StringGrid1Click();
-    });
+    connect(m_grid, &QTableWidget::currentCellChanged, this,
+            [this](int, int, int previousRow, int previousColumn) {
+                if (m_filling)
+                    return;
+                StringGrid1Click();
+                refuseIfNoNumber(previousRow, previousColumn);
+            });
     HelpWindow::bindTopic(this, 1005);
 }
 
@@ -129,6 +144,7 @@ void TTeamResultForm::FormShow(const ParticipantRow &participant)
     m_checkBox1->setChecked(m_sheet->initialFinished());
     m_checkBox2->setChecked(m_sheet->initialAddGameFinished());
     m_totals = {};
+    m_hint->clear();
     StringGrid1Click();
     m_grid->setFocus();
     if (m_sheet->rowCount() > 0) {
@@ -186,24 +202,54 @@ void TTeamResultForm::onCellChanged(int row, int column)
 {
     if (m_filling)
         return;
+    QTableWidgetItem *item = m_grid->item(row, column);
+    if (!item)
+        return;
+    // Every key typed reaches the totals at once, so that a question on saving shows what
+    // will be stored.
+    m_sheet->setCell(row, column, item->text());
+    StringGrid1Click();
+    if (isNumberCell(row, column)) {
+        item->setData(Qt::BackgroundRole, QVariant());
+        if (m_hintCell == QPoint(column, row))
+            clearHint();
+    }
+}
+
+bool TTeamResultForm::isNumberCell(int row, int column) const
+{
+    const std::optional<ResultSheet::Field> field = m_sheet->fieldAt(column);
+    if (row < 0 || row >= m_sheet->rowCount() || !field)
+        return true;
+    return m_sheet->value(row, *field).has_value();
+}
+
+void TTeamResultForm::refuseIfNoNumber(int row, int column)
+{
+    if (row < 0 || isNumberCell(row, column) || !m_sheet->isColumnShown(column))
+        return;
+    // The cell keeps what was typed, for correction; the next keys go on to the next cell.
     if (QTableWidgetItem *item = m_grid->item(row, column))
-        m_sheet->setCell(row, column, item->text());
+        item->setData(Qt::BackgroundRole, QColor(0xFF, 0xD8, 0xD8));
+    m_hint->setText(ResultSheet::notANumberError(m_sheet->cell(row, column)));
+    m_hintCell = QPoint(column, row);
+}
+
+void TTeamResultForm::clearHint()
+{
+    m_hint->clear();
+    m_hintCell = QPoint(-1, -1);
 }
 
 void TTeamResultForm::StringGrid1Click()
 {
     QString error;
-    const bool ok = m_sheet->UpdateTotals(m_totals, error);
+    m_sheet->UpdateTotals(m_totals, error);
     m_totalLabels[0]->setText(ResultSheet::formatTotal(m_totals.points));
     m_totalLabels[1]->setText(ResultSheet::formatTotal(m_totals.time));
     if (m_sheet->showsAddGame()) {
         m_totalLabels[2]->setText(ResultSheet::formatTotal(m_totals.addPoints));
         m_totalLabels[3]->setText(ResultSheet::formatTotal(m_totals.addTime));
-    }
-    if (!ok) {
-        // After the cursor has settled on its new cell, not in the middle of the move.
-        QMetaObject::invokeMethod(
-            this, [this, error] { m_forms.ui->showError(error); }, Qt::QueuedConnection);
     }
 }
 
@@ -212,6 +258,7 @@ void TTeamResultForm::SaveBtnClick()
     UserInterface &ui = *m_forms.ui;
     if (!m_sheet->ValidateResults()) {
         ui.information(ResultSheet::NumberMessage);
+        goToFirstRefusedCell();
         return;
     }
     bool finished = m_checkBox1->isChecked();
@@ -219,4 +266,23 @@ void TTeamResultForm::SaveBtnClick()
     m_checkBox1->setChecked(finished);
     if (saved)
         accept();
+}
+
+void TTeamResultForm::goToFirstRefusedCell()
+{
+    for (int row = 0; row < m_sheet->rowCount(); ++row) {
+        for (int column = 0; column < m_sheet->columnCount(); ++column) {
+            if (!m_sheet->takesCursor(column) || isNumberCell(row, column))
+                continue;
+            m_grid->setCurrentCell(row, column);
+            refuseIfNoNumber(row, column);
+            m_grid->setFocus();
+            m_grid->openEditor();
+            // The text stays for correction: the caret goes behind it instead of marking
+            // it for replacement.
+            if (auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+                editor->end(false);
+            return;
+        }
+    }
 }
