@@ -184,7 +184,7 @@ void TestHelpWindow::aboutDialog()
     QCOMPARE(dialog.findChild<QLabel *>(u"versionLabel"_s)->text(), u"64-Bit Version"_s);
 
     auto *ok = dialog.findChild<QPushButton *>(u"okButton"_s);
-    QCOMPARE(ok->text(), u"OK"_s);
+    QCOMPARE(ok->text(), u"&OK"_s);
     dialog.open();
     QVERIFY(dialog.isVisible());
     ok->click();

@@ -147,7 +147,7 @@ private Q_SLOTS:
         Program p;
         TTeamForm &f = p.teamForm();
         const QList<std::pair<const char *, int>> lengths{
-            {"StartNr", 3}, {"Name", 50}, {"Vorname", 25}, {"Hund", 25}};
+            {"StartNr", 10}, {"Name", 50}, {"Vorname", 25}, {"Hund", 25}};
         for (const auto &[name, length] : lengths)
             QCOMPARE(childOf<QLineEdit>(f, name)->maxLength(), length);
         for (const auto &[name, length] :
@@ -275,7 +275,7 @@ private Q_SLOTS:
         QVERIFY(o.minimumSize() != o.maximumSize());
         QCOMPARE(print->isEnabled(), entryMode);
         QCOMPARE(print->isChecked(), entryMode);
-        QCOMPARE(childOf<QPushButton>(o, "DeleteBtn")->text(), deleteCaption);
+        QCOMPARE(childOf<QPushButton>(o, "DeleteBtn")->text().remove(u'&'), deleteCaption);
         QCOMPARE(o.action(QStringLiteral("NewStrNrItem"))->isEnabled(), mode != QLatin1Char('S'));
         QCOMPARE(o.action(QStringLiteral("ClearStrNrItem"))->isEnabled(), mode != QLatin1Char('S'));
         QVERIFY(!childOf<QCheckBox>(o, "EventListBox")->isChecked());
@@ -346,11 +346,22 @@ private Q_SLOTS:
         QVERIFY(p.t.competition->EntryMode);
         p.t.competition->EntryMode = false;
 
-        // Entry mode: Enter enters the row.
+        // Entry mode: Enter enters the row, after the question about the member entered on
+        // its own, and says so on the message line; again, it says the group is in already.
         o.overview().mode = QLatin1Char('I');
         o.setCurrentTeam(p.group);
+        p.t.ui.answers = {true};
         QTest::keyClick(o.grid(), Qt::Key_Return);
         QVERIFY(p.t.data.ReadEntry(p.event, p.group)->IsGroup);
+        QCOMPARE(childOf<QLabel>(o, "MessageLine")->text(),
+                 QStringLiteral("Die Gruppe Wirbel wurde in den Anlass eingefügt."));
+        QTest::keyClick(o.grid(), Qt::Key_Return);
+        QCOMPARE(childOf<QLabel>(o, "MessageLine")->text(),
+                 QStringLiteral("Die Gruppe Wirbel ist bereits im Anlass eingetragen."));
+        o.setCurrentTeam(p.caduff);
+        QTest::keyClick(o.grid(), Qt::Key_Enter);
+        QCOMPARE(childOf<QLabel>(o, "MessageLine")->text(),
+                 QStringLiteral("Cla Caduff ist bereits im Anlass eingetragen."));
     }
 
     void selectTeamsReturnsTheChosenTeamsOnce()

@@ -66,13 +66,15 @@ HelpWindow::HelpWindow(const QString &folder, QWidget *parent)
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("Velunda 3.00 - Hilfe"));
 
-    m_backButton = makeButton(QStringLiteral("Zurück"), QStringLiteral("backButton"), this);
+    m_backButton = makeButton(QStringLiteral("&Zurück"), QStringLiteral("backButton"), this);
     m_backButton->setShortcut(QKeySequence::Back);
     m_backButton->setEnabled(false);
-    m_forwardButton = makeButton(QStringLiteral("Vorwärts"), QStringLiteral("forwardButton"), this);
+    m_forwardButton =
+        makeButton(QStringLiteral("&Vorwärts"), QStringLiteral("forwardButton"), this);
     m_forwardButton->setShortcut(QKeySequence::Forward);
     m_forwardButton->setEnabled(false);
-    m_contentsButton = makeButton(QStringLiteral("Inhalt"), QStringLiteral("contentsButton"), this);
+    m_contentsButton =
+        makeButton(QStringLiteral("&Inhalt"), QStringLiteral("contentsButton"), this);
 
     m_browser = new HelpBrowser(this);
     m_browser->setObjectName(QStringLiteral("helpBrowser"));

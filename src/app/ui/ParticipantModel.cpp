@@ -73,6 +73,19 @@ QVariant ParticipantModel::data(const QModelIndex &index, int role) const
         const bool right = Columns[column].number || column == StartNr;
         return int((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     }
+    if (role == Qt::ToolTipRole) {
+        // Names may be cut to fit their column; the tooltip shows them whole.
+        switch (column) {
+        case CalcFullName:
+        case Hund:
+        case Verein:
+        case Rasse:
+        case CalcKategorie:
+            return data(index, Qt::DisplayRole);
+        default:
+            return {};
+        }
+    }
     if (role != Qt::DisplayRole)
         return {};
     const ParticipantRow &p = m_competition.participants().at(index.row());

@@ -12,8 +12,9 @@
 
 VelundaApplication::VelundaApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // No display name: the platform would append it to every caption ("Team — Velunda 3.00"),
+    // and the captions are the program's own texts.
     setApplicationName(Competition::applicationTitle());
-    setApplicationDisplayName(Competition::applicationTitle());
     installGermanTranslations(*this);
 }
 

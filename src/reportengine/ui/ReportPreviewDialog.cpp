@@ -78,18 +78,18 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
     QPushButton *zoomInButton = addButton(QStringLiteral("previewZoomIn"), QStringLiteral("+"),
                                           QStringLiteral("Vergrößern"));
     QPushButton *wholePage =
-        addButton(QStringLiteral("previewWholePage"), QStringLiteral("Ganze Seite"),
+        addButton(QStringLiteral("previewWholePage"), QStringLiteral("&Ganze Seite"),
                   QStringLiteral("Die ganze Seite zeigen"));
     QPushButton *pageWidth =
-        addButton(QStringLiteral("previewPageWidth"), QStringLiteral("Seitenbreite"),
+        addButton(QStringLiteral("previewPageWidth"), QStringLiteral("Seiten&breite"),
                   QStringLiteral("Die Seite so breit wie das Fenster zeigen"));
-    m_print = addButton(QStringLiteral("previewPrint"), QStringLiteral("Drucken"),
+    m_print = addButton(QStringLiteral("previewPrint"), QStringLiteral("&Drucken"),
                         QStringLiteral("Auf dem eingestellten Drucker drucken"));
     QPushButton *save =
-        addButton(QStringLiteral("previewSave"), QStringLiteral("Speichern unter ..."),
+        addButton(QStringLiteral("previewSave"), QStringLiteral("&Speichern unter ..."),
                   QStringLiteral("Als Datei speichern"));
     QPushButton *close =
-        addButton(QStringLiteral("previewClose"), QStringLiteral("Schließen"), QString());
+        addButton(QStringLiteral("previewClose"), QStringLiteral("S&chließen"), QString());
 
     m_first->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
     m_previous->setShortcut(QKeySequence(Qt::Key_PageUp));
@@ -100,6 +100,13 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
     m_print->setShortcut(QKeySequence::Print);
     save->setShortcut(QKeySequence::Save);
     m_print->setEnabled(m_printer != nullptr);
+    // The symbol buttons have their keys; Tab goes to the commands with words and to the
+    // page, where the arrows scroll.
+    for (QPushButton *b : {m_first, m_previous, m_next, m_last, zoomOutButton, zoomInButton}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setToolTip(b->toolTip() + QStringLiteral(" (")
+                      + b->shortcut().toString(QKeySequence::NativeText) + u')');
+    }
 
     for (QWidget *w : {static_cast<QWidget *>(m_first), static_cast<QWidget *>(m_previous),
                        static_cast<QWidget *>(m_pageLabel), static_cast<QWidget *>(m_next),
@@ -122,6 +129,7 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
     m_scroll->setAlignment(Qt::AlignCenter);
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setWidget(m_pageView);
+    m_scroll->setFocusPolicy(Qt::StrongFocus);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -253,6 +261,7 @@ void ReportPreviewDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     updatePage();
+    m_scroll->setFocus();
 }
 
 void ReportPreviewDialog::firstPage()

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+class QMenu;
+class QWidget;
+
+// The access key of a caption ("&Neu" gives N), upper case; a null QChar when it has none.
+QChar accessKey(const QString &caption);
+
+// What is wrong with the access keys of a window as it is shown now: a button, check box or
+// radio button without one (buttons of symbols only, and radio buttons of a group box that
+// has a key, excepted), a label that shows "&" without a buddy, and every key given twice
+// among buttons, labels, group boxes and the titles of the window's menu bar.
+QStringList accessKeyProblems(QWidget *window);
+
+// The same for the items of a menu, and separately for each of its submenus.
+QStringList menuAccessKeyProblems(QMenu *menu);
+
+// The name of a control: its object name, or that of the box or grid it is part of (the
+// editor of a combo box or of a grid cell).
+QString controlName(QWidget *widget);
+
+// Presses Tab, as key events, until the focus is back where it started, and returns the
+// controls it visited in order, starting with the one that had the focus. A control that
+// keeps the focus against Tab ends the walk with "TRAP", a walk longer than limit with
+// "ENDLESS".
+QStringList tabPath(int limit = 60);
