@@ -314,10 +314,23 @@ bool ResultSheet::SumAddTime(double &total, QString *badText) const
 
 bool ResultSheet::UpdateTotals(ResultTotals &totals, QString &error) const
 {
+    // Each total on its own: a slip in a points cell must not freeze the time total the
+    // operator is watching while typing the times.
     QString bad;
-    bool ok = SumWeightedPoints(totals.points, &bad) && SumTime(totals.time, &bad);
-    if (ok && m_showAddGame)
-        ok = SumWeightedAddPoints(totals.addPoints, &bad) && SumAddTime(totals.addTime, &bad);
+    bool ok = true;
+    const auto add = [&](bool summed, const QString &text) {
+        if (!summed && ok) {
+            ok = false;
+            bad = text;
+        }
+    };
+    QString text;
+    add(SumWeightedPoints(totals.points, &text), text);
+    add(SumTime(totals.time, &text), text);
+    if (m_showAddGame) {
+        add(SumWeightedAddPoints(totals.addPoints, &text), text);
+        add(SumAddTime(totals.addTime, &text), text);
+    }
     error = ok ? QString() : notANumberError(bad);
     return ok;
 }

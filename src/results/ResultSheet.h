@@ -110,8 +110,8 @@ public:
     bool SumTime(double &total, QString *badText = nullptr) const;
     bool SumWeightedAddPoints(double &total, QString *badText = nullptr) const;
     bool SumAddTime(double &total, QString *badText = nullptr) const;
-    // StringGrid1Click: the sums in that order, the additional ones only when shown; the
-    // first failure ends it with its message in error, the sums before it are updated.
+    // StringGrid1Click: the sums, the additional ones only when shown. A sum over a cell that
+    // is no number keeps its old value; error names the first such cell.
     bool UpdateTotals(ResultTotals &totals, QString &error) const;
 
     bool ValidateResults() const;

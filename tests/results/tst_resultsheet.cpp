@@ -388,7 +388,7 @@ private Q_SLOTS:
         QVERIFY(f.t.ui.messages.isEmpty());
     }
 
-    void totalsStopAtTheFirstBadCell()
+    void aBadCellKeepsOnlyItsOwnTotal()
     {
         TeamFixture f({2.0, 1.0});
         f.t.addResult(f.event, f.posts[0], f.team, 2, 3);
@@ -401,8 +401,14 @@ private Q_SLOTS:
         QVERIFY(!sheet.UpdateTotals(totals, error));
         QCOMPARE(error,
                  QStringLiteral("„zwei“ ist keine Zahl. Schreiben Sie zum Beispiel 7,5 oder 7.5."));
-        QCOMPARE(totals.points, 3.5); // computed before the bad cell
+        QCOMPARE(totals.points, 3.5);
         QCOMPARE(totals.time, 3.0); // kept
+        // The other way round: a slip in the points leaves the time total to follow.
+        sheet.setCell(1, 2, QStringLiteral("x"));
+        sheet.setCell(1, 3, QStringLiteral("4"));
+        QVERIFY(!sheet.UpdateTotals(totals, error));
+        QCOMPARE(totals.points, 3.5);
+        QCOMPARE(totals.time, 7.0);
 
         QCOMPARE(ResultSheet::formatTotal(1234567.891), QStringLiteral("1234568,00"));
         QCOMPARE(ResultSheet::formatTotal(12345.678), QStringLiteral("12345,68"));

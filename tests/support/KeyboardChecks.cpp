@@ -147,3 +147,13 @@ QStringList tabPath(int limit)
     path << QStringLiteral("ENDLESS");
     return path;
 }
+
+bool activate(QWidget *window)
+{
+    window->activateWindow();
+    window->raise();
+    if (!QTest::qWaitForWindowActive(window))
+        return false;
+    // The platform may report the window active before the application has moved its focus.
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}

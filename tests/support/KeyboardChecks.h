@@ -28,3 +28,7 @@ QString controlName(QWidget *widget);
 // keeps the focus against Tab ends the walk with "TRAP", a walk longer than limit with
 // "ENDLESS".
 QStringList tabPath(int limit = 60);
+
+// Makes a shown window the active one, as the operator's click or the window manager
+// would, so that key events reach its focus widget; false when it does not become active.
+bool activate(QWidget *window);
