@@ -65,6 +65,10 @@ QStringList accessKeyProblems(QWidget *window)
             continue;
         if (auto *button = qobject_cast<QAbstractButton *>(w)) {
             const QString text = button->text();
+            // A shortcut set on the button replaces the key its caption shows.
+            if (!accessKey(text).isNull() && button->shortcut() != QKeySequence::mnemonic(text))
+                problems
+                    << QStringLiteral("%1: \"%2\" shows a key it does not answer").arg(where, text);
             if (add(text) || !hasLetter(text))
                 continue;
             const auto *box = qobject_cast<QGroupBox *>(button->parentWidget());
@@ -151,7 +155,6 @@ QStringList tabPath(int limit)
 bool activate(QWidget *window)
 {
     window->activateWindow();
-    window->raise();
     if (!QTest::qWaitForWindowActive(window))
         return false;
     // The platform may report the window active before the application has moved its focus.

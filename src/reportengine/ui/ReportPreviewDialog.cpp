@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -91,22 +92,30 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
     QPushButton *close =
         addButton(QStringLiteral("previewClose"), QStringLiteral("S&chließen"), QString());
 
-    m_first->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
-    m_previous->setShortcut(QKeySequence(Qt::Key_PageUp));
-    m_next->setShortcut(QKeySequence(Qt::Key_PageDown));
-    m_last->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_End));
-    zoomInButton->setShortcut(QKeySequence::ZoomIn);
-    zoomOutButton->setShortcut(QKeySequence::ZoomOut);
-    m_print->setShortcut(QKeySequence::Print);
-    save->setShortcut(QKeySequence::Save);
+    // Keys of their own beside the access keys of the captions, which a button's own
+    // shortcut would replace: Alt+D and Ctrl+P both print.
+    const auto bind = [this](QPushButton *button, const QKeySequence &keys) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+        button->setToolTip(button->toolTip() + QStringLiteral(" (")
+                           + keys.toString(QKeySequence::NativeText) + u')');
+    };
+    bind(m_first, QKeySequence(Qt::CTRL | Qt::Key_Home));
+    bind(m_previous, QKeySequence(Qt::Key_PageUp));
+    bind(m_next, QKeySequence(Qt::Key_PageDown));
+    bind(m_last, QKeySequence(Qt::CTRL | Qt::Key_End));
+    bind(zoomInButton, QKeySequence::ZoomIn);
+    bind(zoomOutButton, QKeySequence::ZoomOut);
+    bind(m_print, QKeySequence::Print);
+    bind(save, QKeySequence::Save);
     m_print->setEnabled(m_printer != nullptr);
-    // The symbol buttons have their keys; Tab goes to the commands with words and to the
-    // page, where the arrows scroll.
-    for (QPushButton *b : {m_first, m_previous, m_next, m_last, zoomOutButton, zoomInButton}) {
+    // The symbol buttons are reached by their keys; Tab goes to the commands with words and
+    // to the page, where the arrows scroll.
+    for (QPushButton *b : {m_first, m_previous, m_next, m_last, zoomOutButton, zoomInButton})
         b->setFocusPolicy(Qt::NoFocus);
-        b->setToolTip(b->toolTip() + QStringLiteral(" (")
-                      + b->shortcut().toString(QKeySequence::NativeText) + u')');
-    }
 
     for (QWidget *w : {static_cast<QWidget *>(m_first), static_cast<QWidget *>(m_previous),
                        static_cast<QWidget *>(m_pageLabel), static_cast<QWidget *>(m_next),
