@@ -150,7 +150,7 @@ void TestHelpWindow::shippedPagesAreComplete()
     const QRegularExpression link(u"href=\"([^\"#]+)"_s);
     // Menu captions in the text are written without their access-key marks.
     const QRegularExpression accessKey(u"&\\w"_s);
-    for (const int topic : {1000, 1003, 1004, 1005, 1006, 1033}) {
+    for (const int topic : {1000, 1003, 1004, 1005, 1006, 1010, 1020, 1033}) {
         const QString path = folder + u'/' + QString::number(topic) + u".html"_s;
         QFile file(path);
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
@@ -168,7 +168,7 @@ void TestHelpWindow::shippedPagesAreComplete()
             QVERIFY2(QFile::exists(target), qPrintable(path + u" -> "_s + match.captured(1)));
         }
         if (topic == 1000) {
-            for (const int other : {1003, 1004, 1005, 1006, 1033})
+            for (const int other : {1003, 1004, 1005, 1006, 1010, 1020, 1033})
                 QVERIFY(html.contains(u"href=\"%1.html\""_s.arg(other)));
         }
     }

@@ -131,6 +131,8 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
     m_grid->horizontalHeader()->setHighlightSections(false);
     m_grid->horizontalHeader()->setTextElideMode(Qt::ElideNone);
+    // The grey separator is one character wide, narrower than a header allows by default.
+    m_grid->horizontalHeader()->setMinimumSectionSize(charWidth() + 2);
     layout->addWidget(m_grid, 1);
     createFindBar(central);
     layout->addWidget(m_findBar);
@@ -552,13 +554,9 @@ void TMainForm::fitColumns()
     // show at least their heading. The operator may still resize every column.
     const bool z = m_competition.hasAddGame();
     const QFontMetrics cell = m_grid->fontMetrics();
-    const QFontMetrics heading = m_grid->horizontalHeader()->fontMetrics();
-    const int padding =
-        2 * m_grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, m_grid) + 8;
-    const auto headingWidth = [&](int column) {
-        return heading.horizontalAdvance(
-                   m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString())
-            + padding;
+    QHeaderView *header = m_grid->horizontalHeader();
+    const auto headingWidth = [header](int column) {
+        return header->sectionSizeHint(column);
     };
     const auto fixed = [&](int column, const QString &widest) {
         return qMax(headingWidth(column), cell.horizontalAdvance(widest) + 8);
@@ -603,12 +601,28 @@ void TMainForm::fitColumns()
             return ParticipantModel::defaultWidth(ParticipantModel::Column(column));
         }
     };
-    int weights = 0;
-    for (int column : texts)
-        weights += weight(column);
-    const int room = qMax(0, gridRoom() - used);
-    for (int column : texts)
-        m_grid->setColumnWidth(column, qMax(headingWidth(column), room * weight(column) / weights));
+    // A column whose share is narrower than its heading gets the heading's width; the
+    // others share what is left.
+    int room = qMax(0, gridRoom() - used);
+    QList<int> sharing = texts;
+    for (bool settled = false; !settled && !sharing.isEmpty();) {
+        int weights = 0;
+        for (int column : std::as_const(sharing))
+            weights += weight(column);
+        const auto narrow = std::find_if(sharing.cbegin(), sharing.cend(), [&](int column) {
+            return room * weight(column) / weights < headingWidth(column);
+        });
+        settled = narrow == sharing.cend();
+        if (!settled) {
+            const int column = *narrow;
+            m_grid->setColumnWidth(column, headingWidth(column));
+            room = qMax(0, room - headingWidth(column));
+            sharing.removeOne(column);
+            continue;
+        }
+        for (int column : std::as_const(sharing))
+            m_grid->setColumnWidth(column, room * weight(column) / weights);
+    }
 }
 
 void TMainForm::refreshCounts()
@@ -741,9 +755,15 @@ void TMainForm::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        // Now the grid has its real width.
+        // Now the frame is known, to centre the window by, and the grid has its real width.
         QMetaObject::invokeMethod(
-            this, [this] { fitColumns(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+                    placeOnScreen(size());
+                fitColumns();
+            },
+            Qt::QueuedConnection);
         m_competition.FormShow();
     }
 }

@@ -296,8 +296,10 @@ void TTeamOverviewForm::FormShow()
                                        : QAbstractItemView::SingleSelection);
     m_nameBox->setFocus();
     if (selecting) {
+        // The list takes the focus: arrows and Space choose, Enter takes the choice, as
+        // "Übernehmen" does.
         m_deleteBtn->setText(QStringLiteral("&Übernehmen"));
-        m_deleteBtn->setFocus();
+        m_grid->setFocus();
     }
     m_message->clear();
     guarded(*m_forms.ui, [this] { changeRows([this] { m_overview.FormShow(); }); });
