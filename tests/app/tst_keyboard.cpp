@@ -84,39 +84,6 @@ struct Evening
     int row(int teamNr) { return t.competition->participantIndex(teamNr); }
 };
 
-// Chooses a menu item by keys, as the operator does: Alt and the menu's access key, then
-// the access keys of the items (of a submenu, in turn). The dialog the item opens is made
-// active and handed to action; a dialog still open afterwards is cancelled.
-void viaMenu(QWidget *window, Qt::Key menu, const QList<Qt::Key> &items,
-             const std::function<void(QWidget *)> &action)
-{
-    onNextModal([action](QWidget *modal) {
-        if (!activate(modal))
-            qWarning("dialog not active");
-        action(modal);
-    });
-    QTest::keyClick(window, menu, Qt::AltModifier);
-    for (Qt::Key key : items) {
-        QWidget *popup = QApplication::activePopupWidget();
-        if (!popup) {
-            QFAIL("no menu open");
-            return;
-        }
-        QTest::keyClick(popup, key);
-    }
-}
-
-// A key on the focus widget of the active window, as the keyboard sends it.
-void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-}
-
-void type(const QString &text)
-{
-    QTest::keyClicks(QApplication::focusWidget(), text);
-}
-
 } // namespace
 
 class TestKeyboard : public QObject
@@ -272,8 +239,7 @@ private Q_SLOTS:
         Evening e;
         e.main().setCurrentRow(e.row(e.anna));
         QStringList walked;
-        onNextModal([&](QWidget *dialog) {
-            activate(dialog);
+        whenOpen([&](QWidget *) {
             walked = tabPath(80);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         });
@@ -290,7 +256,7 @@ private Q_SLOTS:
         Evening e;
         e.main().setCurrentRow(e.row(e.ben));
         bool results = false;
-        onNextModal([&](QWidget *dialog) {
+        whenOpen([&](QWidget *dialog) {
             results = dialog == e.forms.TeamResultForm;
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
@@ -300,7 +266,7 @@ private Q_SLOTS:
 
         QChar mode;
         bool entryMode = false;
-        onNextModal([&](QWidget *dialog) {
+        whenOpen([&](QWidget *dialog) {
             mode = e.forms.TeamOverviewForm->overview().mode;
             entryMode = e.t.competition->EntryMode;
             QTest::keyClick(dialog, Qt::Key_Escape);
@@ -324,8 +290,7 @@ private Q_SLOTS:
         QString editedName;
         viaMenu(&e.main(), Qt::Key_S, {Qt::Key_P}, [&](QWidget *list) {
             // Insert: a new post, typed in the detail dialog and taken with Enter.
-            onNextModal([&](QWidget *detail) {
-                activate(detail);
+            whenOpen([&](QWidget *) {
                 type(u"Hecke"_s);
                 press(Qt::Key_Tab);
                 type(u"1,5"_s);
@@ -334,8 +299,7 @@ private Q_SLOTS:
             press(Qt::Key_Insert);
             activate(list);
             // Enter edits the current row, the new one.
-            onNextModal([&](QWidget *detail) {
-                activate(detail);
+            whenOpen([&](QWidget *) {
                 editedName = qobject_cast<QLineEdit *>(QApplication::focusWidget())->text();
                 press(Qt::Key_Escape);
             });
@@ -389,7 +353,7 @@ private Q_SLOTS:
 
         QChar kind;
         bool entryMode = false;
-        onNextModal([&](QWidget *dialog) {
+        whenOpen([&](QWidget *dialog) {
             kind = e.forms.TeamForm->kind();
             entryMode = e.t.competition->EntryMode;
             QTest::keyClick(dialog, Qt::Key_Escape);
@@ -432,8 +396,7 @@ private Q_SLOTS:
         const QStringList points{u"8"_s, u"7,5"_s, u"10"_s, u"6"_s, u"9"_s, u"5"_s};
         const QStringList times{u"35"_s, u"41"_s, u"28"_s, u"52"_s, u"30"_s, u"45"_s};
         e.t.ui.answers = {true}; // the finished question, answered with Enter on "Ja"
-        onNextModal([&](QWidget *dialog) {
-            activate(dialog);
+        whenOpen([&](QWidget *) {
             for (int post = 0; post < 6; ++post) {
                 text(points.at(post));
                 key(Qt::Key_Tab);
@@ -468,8 +431,7 @@ private Q_SLOTS:
         QList<int> pages;
         bool focusOnPage = false;
         bool closed = false;
-        onNextModal([&](QWidget *dialog) {
-            activate(dialog);
+        whenOpen([&](QWidget *dialog) {
             auto *preview = qobject_cast<ReportPreviewDialog *>(dialog);
             // The page has the focus: the arrows scroll it, the page keys turn the pages.
             focusOnPage = controlName(QApplication::focusWidget()) == u"previewScrollArea"_s;

@@ -52,31 +52,10 @@ struct Program
     TGroupForm &groups() { return *forms.GroupForm; }
 };
 
-void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-}
-
-void type(const QString &text)
-{
-    QTest::keyClicks(QApplication::focusWidget(), text);
-}
-
-// The next modal dialog, made active, to action; Esc closes what action leaves open.
-void whenOpen(const std::function<void(QWidget *)> &action)
-{
-    onNextModal([action](QWidget *dialog) {
-        activate(dialog);
-        action(dialog);
-    });
-}
-
 // Opens a dialog from the main menu by keys and hands it to action.
 void viaMenu(Program &p, Qt::Key menu, Qt::Key item, const std::function<void(QWidget *)> &action)
 {
-    whenOpen(action);
-    QTest::keyClick(&p.main(), menu, Qt::AltModifier);
-    QTest::keyClick(QApplication::activePopupWidget(), item);
+    ::viaMenu(&p.main(), menu, {item}, action);
 }
 
 } // namespace

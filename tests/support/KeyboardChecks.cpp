@@ -1,5 +1,7 @@
 #include "support/KeyboardChecks.h"
 
+#include "support/ModalDialogs.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -159,4 +161,38 @@ bool activate(QWidget *window)
         return false;
     // The platform may report the window active before the application has moved its focus.
     return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+void type(const QString &text)
+{
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+void whenOpen(const std::function<void(QWidget *)> &action)
+{
+    onNextModal([action](QWidget *dialog) {
+        if (!activate(dialog))
+            qWarning("%s did not become active", qPrintable(dialog->objectName()));
+        action(dialog);
+    });
+}
+
+void viaMenu(QWidget *window, Qt::Key menu, const QList<Qt::Key> &items,
+             const std::function<void(QWidget *)> &action)
+{
+    whenOpen(action);
+    QTest::keyClick(window, menu, Qt::AltModifier);
+    for (Qt::Key key : items) {
+        QWidget *popup = QApplication::activePopupWidget();
+        if (!popup) {
+            QTest::qFail("no menu open", __FILE__, __LINE__);
+            return;
+        }
+        QTest::keyClick(popup, key);
+    }
 }

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QChar>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <Qt>
+
+#include <functional>
 
 class QMenu;
 class QWidget;
@@ -32,3 +36,16 @@ QStringList tabPath(int limit = 60);
 // Makes a shown window the active one, as the operator's click or the window manager
 // would, so that key events reach its focus widget; false when it does not become active.
 bool activate(QWidget *window);
+
+// A key on the focus widget of the active window, as the keyboard sends it.
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
+void type(const QString &text);
+
+// Runs action on the next modal dialog once it is shown and active; a dialog still open
+// afterwards is cancelled.
+void whenOpen(const std::function<void(QWidget *)> &action);
+
+// Chooses a menu item by keys, as the operator does: Alt and the menu's access key, then
+// the access keys of the items (of a submenu, in turn); the dialog it opens goes to action.
+void viaMenu(QWidget *window, Qt::Key menu, const QList<Qt::Key> &items,
+             const std::function<void(QWidget *)> &action);

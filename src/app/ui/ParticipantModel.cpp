@@ -90,7 +90,11 @@ QVariant ParticipantModel::data(const QModelIndex &index, int role) const
         return {};
     const ParticipantRow &p = m_competition.participants().at(index.row());
     const auto number = [](double v) {
-        return QLocale().toString(v, 'f', 2);
+        // As the result entry shows and reads them: "1.039,50" would read as a decimal
+        // point where the entry takes one.
+        QLocale locale;
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale.toString(v, 'f', 2);
     };
     switch (column) {
     case StartNr:
