@@ -3,11 +3,30 @@
 # packages already present, so it is safe to run before every build.
 set -euo pipefail
 
+# One package a line, so that additions merge cleanly.
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
-  libsqlite3-dev sqlite3 libxlsxwriter-dev
-  fonts-liberation2 xvfb xauth poppler-utils unzip ccache
+  build-essential
+  cmake
+  ninja-build
+  pkg-config
+  clang-format
+  qt6-base-dev
+  qt6-svg-dev
+  qt6-translations-l10n
+  libgl-dev
+  libsqlite3-dev
+  sqlite3
+  libxlsxwriter-dev
+  fonts-liberation2
+  xvfb
+  xauth
+  poppler-utils
+  unzip
+  ccache
+  dpkg-dev
+  file
+  desktop-file-utils
+  appstream
 )
 
 missing=()

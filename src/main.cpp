@@ -1,4 +1,5 @@
 #include "app/Competition.h"
+#include "app/DataLocation.h"
 #include "app/ui/Forms.h"
 #include "app/ui/GuiUserInterface.h"
 #include "app/ui/MainForm.h"
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     GuiUserInterface ui(forms);
     app.setUserInterface(&ui);
     Competition competition(dataLibrary, ui);
+    competition.setDataLocation(DataLocation::forThisProgram());
     forms.create(competition, ui);
     forms.MainForm->show();
     const int result = app.exec();

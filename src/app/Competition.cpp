@@ -3,6 +3,7 @@
 #include "app/IniFile.h"
 #include "app/UserInterface.h"
 #include "data/DataLibrary.h"
+#include "engine/DatabaseError.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
 #include "participants/Entries.h"
@@ -51,14 +52,58 @@ void Competition::OpenSettings(const QString &iniPath)
     }
 }
 
+void Competition::setDataLocation(const DataLocation &location)
+{
+    m_location = location;
+    m_data.setDataDirectory(location.directory());
+}
+
+bool Competition::PrepareDataLocation()
+{
+    if (!m_location)
+        return false;
+    try {
+        return m_location->prepare();
+    } catch (const DatabaseError &e) {
+        // Opening the database reports the consequence; this says why.
+        m_ui.showError(e.message());
+        return false;
+    }
+}
+
+QString Competition::dataLocationNote(bool created) const
+{
+    const QString chosen = m_data.ChooseDatabaseDirectory(databasePath);
+    const QString unusable = DataLibrary::unusableReason(databasePath);
+    if (!unusable.isEmpty()) {
+        return QStringLiteral("Der Datenbankpfad (DBPath) \"%1\" ist nicht verwendbar (%2); "
+                              "geöffnet ist \"%3\".")
+            .arg(QDir::toNativeSeparators(databasePath), unusable,
+                 QDir::toNativeSeparators(chosen));
+    }
+    if (!m_location || !m_location->isPerUser())
+        return {};
+    if (created)
+        return QStringLiteral("Neue, leere Datenbank angelegt in ")
+            + QDir::toNativeSeparators(chosen);
+    if (chosen == m_location->defaultDatabasePath())
+        return QStringLiteral("Einstellungen und Datenbank in ")
+            + QDir::toNativeSeparators(m_location->directory());
+    return QStringLiteral("Einstellungen in ") + QDir::toNativeSeparators(m_location->directory());
+}
+
 void Competition::FormCreate()
 {
     mainWindowShown = false;
+    const bool created = PrepareDataLocation();
     if (!m_settings)
-        OpenSettings(QDir(m_data.programDirectory()).filePath(QStringLiteral("Velunda.ini")));
+        OpenSettings(QDir(m_data.dataDirectory()).filePath(QStringLiteral("Velunda.ini")));
     databasePath =
         m_settings->readString(Section, QStringLiteral("DBPath"), m_data.defaultDatabasePath());
     m_data.OpenDatabase(databasePath);
+    // The fallback to the default database stays, but no longer in silence.
+    if (const QString note = dataLocationNote(created); !note.isEmpty())
+        Q_EMIT statusMessage(note);
     if (!m_data.databaseOpen()) {
         reportOpenFailure();
         Q_EMIT eventChanged();

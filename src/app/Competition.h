@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DataLocation.h"
 #include "data/Rows.h"
 
 #include <QList>
@@ -56,6 +57,9 @@ public:
     bool EntryMode = false;
 
     // Start-up: settings file, database, previous event. The window applies the layout.
+    // Without a location the settings and the default database are in the data module's
+    // data directory, as tests set it.
+    void setDataLocation(const DataLocation &location);
     void OpenSettings(const QString &iniPath);
     IniFile *settingsFile() const { return m_settings.get(); }
     void FormCreate();
@@ -98,6 +102,10 @@ public:
     // The one report of a database that could not be opened, instead of an empty window.
     void reportOpenFailure();
 
+private:
+    bool PrepareDataLocation(); // true when it made the default database now
+    QString dataLocationNote(bool created) const;
+
 Q_SIGNALS:
     // Before the participant list is replaced: the last moment its old rows can be read.
     void participantsAboutToChange();
@@ -106,10 +114,13 @@ Q_SIGNALS:
     void finishedCountsChanged();
     void firstRowRequested();
     void autoRankLayoutChanged(bool on);
+    // A one-line note for the status bar, such as where the data lives.
+    void statusMessage(const QString &text);
 
 private:
     DataLibrary &m_data;
     UserInterface &m_ui;
+    std::optional<DataLocation> m_location;
     std::unique_ptr<IniFile> m_settings;
     std::optional<EventRow> m_event;
     QList<ParticipantRow> m_participants;

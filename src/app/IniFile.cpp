@@ -172,6 +172,16 @@ QString lineEndOf(const QList<Line> &lines)
     return defaultLineEnd();
 }
 
+// As GetPrivateProfileString reads DBPath="C:\Velunda Daten": a value wholly enclosed in a
+// matching pair of double or single quotes loses them.
+QString unquoted(const QString &value)
+{
+    if (value.size() >= 2 && value.front() == value.back()
+        && (value.front() == u'"' || value.front() == u'\''))
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
 bool hasLineBreak(const QString &text)
 {
     return text.contains(u'\n') || text.contains(u'\r');
@@ -234,7 +244,7 @@ QString IniFile::readString(const QString &section, const QString &key,
     const Location location = locate(lines, section.trimmed(), key.trimmed());
     if (location.keyLine < 0)
         return defaultValue;
-    return lines.at(location.keyLine).text.mid(location.valueStart).trimmed();
+    return unquoted(lines.at(location.keyLine).text.mid(location.valueStart).trimmed());
 }
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)

@@ -29,7 +29,8 @@ public:
     bool exists() const;
     void createIfMissing();
 
-    // A file that is missing or cannot be read gives defaultValue for every key.
+    // A file that is missing or cannot be read gives defaultValue for every key. A value in a
+    // matching pair of quotes is read without them.
     QString readString(const QString &section, const QString &key,
                        const QString &defaultValue) const;
     void writeString(const QString &section, const QString &key, const QString &value);

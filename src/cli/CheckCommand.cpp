@@ -94,7 +94,7 @@ Command checkCommand()
     c.name = QStringLiteral("check");
     c.summary = QStringLiteral("prüft die Tabellendateien und sucht Zeilen, die ins Leere zeigen");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli check VERZEICHNIS\n"
+        "Aufruf: velunda-cli check [VERZEICHNIS]\n"
         "\n"
         "Lässt SQLite jede der acht Tabellendateien prüfen (integrity_check), öffnet die\n"
         "Datenbank und sucht Zeilen, die auf nichts zeigen: Meldungen ohne Anlass, Team\n"
@@ -103,7 +103,7 @@ Command checkCommand()
         "\n"
         "Exit-Status 0, wenn alles in Ordnung ist, sonst 1.\n");
     c.run = [](const QStringList &args) {
-        const Arguments a(args, {});
+        Arguments a(args, {});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         const QString directory = a.positional.first();
         if (!QFileInfo(directory).isDir())

@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "app/Competition.h"
+#include "app/DataLocation.h"
 #include "data/DataLibrary.h"
 #include "engine/Database.h"
 #include "engine/Transaction.h"
@@ -74,8 +75,11 @@ Arguments::Arguments(const QStringList &args, const QStringList &valueOptions,
     }
 }
 
-void Arguments::expectPositional(const QStringList &names) const
+void Arguments::expectPositional(const QStringList &names, bool databaseMayBeLeftOut)
 {
+    if (databaseMayBeLeftOut && !names.isEmpty() && names.first() == DatabaseArgument
+        && positional.size() < names.size())
+        positional.prepend(defaultDatabase());
     if (positional.size() < names.size())
         throw UsageError(QStringLiteral("Es fehlt: %1.")
                              .arg(names.mid(positional.size()).join(QStringLiteral(", "))));
@@ -92,6 +96,11 @@ int Arguments::integer(const QString &option) const
         throw UsageError(QStringLiteral("Die Option %1 verlangt eine ganze Zahl, nicht „%2“.")
                              .arg(option, value(option)));
     return n;
+}
+
+QString defaultDatabase()
+{
+    return DataLocation::forThisProgram().defaultDatabasePath();
 }
 
 void openDatabase(Database &db, const QString &directory)

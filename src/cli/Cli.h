@@ -27,6 +27,12 @@ namespace Cli {
 QTextStream &out();
 QTextStream &err();
 
+// The name of a command's database directory in its usage and in errors.
+inline const QString DatabaseArgument = QStringLiteral("VERZEICHNIS");
+// The database a command works on when its directory is left out: the default database of
+// the program's data location.
+QString defaultDatabase();
+
 // Wrong use of the tool: the message and the command's usage are shown, exit status 2.
 class UsageError : public std::runtime_error
 {
@@ -63,8 +69,9 @@ public:
     {
         return m_values.value(option, fallback);
     }
-    // The positional values must be exactly these; names them in the error otherwise.
-    void expectPositional(const QStringList &names) const;
+    // The positional values must be exactly these; names them in the error otherwise. A
+    // leading DatabaseArgument left out is the database where the program keeps it.
+    void expectPositional(const QStringList &names, bool databaseMayBeLeftOut = true);
     int integer(const QString &option) const; // a whole number, or a UsageError
 
 private:

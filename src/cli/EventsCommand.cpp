@@ -11,13 +11,13 @@ Command eventsCommand()
     c.name = QStringLiteral("events");
     c.summary = QStringLiteral("listet die Anlässe mit Rangberechnung und Zahl der Meldungen");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli events VERZEICHNIS\n"
+        "Aufruf: velunda-cli events [VERZEICHNIS]\n"
         "\n"
         "Gibt für jeden Anlass der Datenbank eine Zeile aus, die Felder durch Tabulatoren\n"
         "getrennt: Nummer, Name, Rangberechnung (wie das Programm sie anzeigt) und Zahl\n"
         "der Meldungen (Teams, Gruppen und Mitglieder von Gruppen).\n");
     c.run = [](const QStringList &args) {
-        const Arguments a(args, {});
+        Arguments a(args, {});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         Database db;
         openDatabase(db, a.positional.first());

@@ -20,7 +20,7 @@ Command importTeamsCommand()
     c.name = QStringLiteral("import-teams");
     c.summary = QStringLiteral("importiert Teams aus einer CSV-Datei");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli import-teams VERZEICHNIS DATEI [--dry-run]\n"
+        "Aufruf: velunda-cli import-teams [VERZEICHNIS] DATEI [--dry-run]\n"
         "\n"
         "Liest Teams aus DATEI, einer CSV-Datei mit Kopfzeile. Die Spalten, in beliebiger\n"
         "Reihenfolge: Name, Vorname, Verein, Hund, Rasse, Kategorie, dazu wahlweise\n"
@@ -35,7 +35,7 @@ Command importTeamsCommand()
         "\n"
         "  --dry-run   zeigt nur, was geschähe, und speichert nichts\n");
     c.run = [](const QStringList &args) {
-        const Arguments a(args, {}, {QStringLiteral("--dry-run")});
+        Arguments a(args, {}, {QStringLiteral("--dry-run")});
         a.expectPositional({QStringLiteral("VERZEICHNIS"), QStringLiteral("DATEI")});
         const bool dryRun = a.has(QStringLiteral("--dry-run"));
         Database db;

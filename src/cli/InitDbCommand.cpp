@@ -15,8 +15,8 @@ Command initDbCommand()
         "(Anlass.dat, Team.dat, ...). Ein Verzeichnis, das schon eine davon enthält,\n"
         "wird nicht verändert.\n");
     c.run = [](const QStringList &args) {
-        const Arguments a(args, {});
-        a.expectPositional({QStringLiteral("VERZEICHNIS")});
+        Arguments a(args, {});
+        a.expectPositional({QStringLiteral("VERZEICHNIS")}, false);
         Database::createTables(a.positional.first());
         out() << "Leere Datenbank angelegt in " << a.positional.first() << "\n";
         return 0;

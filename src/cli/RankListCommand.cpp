@@ -144,7 +144,7 @@ Command rankListCommand()
     c.name = QStringLiteral("ranklist");
     c.summary = QStringLiteral("schreibt eine Rangliste als CSV, PDF, Excel, HTML oder Text");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli ranklist VERZEICHNIS --event N [--category K|all]\n"
+        "Aufruf: velunda-cli ranklist [VERZEICHNIS] --event N [--category K|all]\n"
         "        [--kind single|group|additional|combined] [--format csv|pdf|xlsx|html|txt]\n"
         "        [-o DATEI]\n"
         "\n"
@@ -168,10 +168,9 @@ Command rankListCommand()
         "die jede Rangliste füllt, ist danach wieder, wie sie war.\n");
     c.paints = true;
     c.run = [](const QStringList &args) {
-        const Arguments a(args,
-                          {QStringLiteral("--event"), QStringLiteral("--category"),
-                           QStringLiteral("--kind"), QStringLiteral("--format"),
-                           QStringLiteral("-o")});
+        Arguments a(args,
+                    {QStringLiteral("--event"), QStringLiteral("--category"),
+                     QStringLiteral("--kind"), QStringLiteral("--format"), QStringLiteral("-o")});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         if (!a.has(QStringLiteral("--event")))
             throw UsageError(QStringLiteral("Die Option --event fehlt."));

@@ -79,7 +79,7 @@ Command scorecardsCommand()
     c.name = QStringLiteral("scorecards");
     c.summary = QStringLiteral("schreibt Bewertungsbögen als PDF");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli scorecards VERZEICHNIS --event N (--team T | --blank | --all)\n"
+        "Aufruf: velunda-cli scorecards [VERZEICHNIS] --event N (--team T | --blank | --all)\n"
         "        -o DATEI.pdf\n"
         "\n"
         "Schreibt die Bewertungsbögen des Anlasses N, die das Programm drucken würde, als\n"
@@ -94,9 +94,9 @@ Command scorecardsCommand()
         "Die Datenbank bleibt unverändert.\n");
     c.paints = true;
     c.run = [](const QStringList &args) {
-        const Arguments a(
-            args, {QStringLiteral("--event"), QStringLiteral("--team"), QStringLiteral("-o")},
-            {QStringLiteral("--blank"), QStringLiteral("--all")});
+        Arguments a(args,
+                    {QStringLiteral("--event"), QStringLiteral("--team"), QStringLiteral("-o")},
+                    {QStringLiteral("--blank"), QStringLiteral("--all")});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         if (!a.has(QStringLiteral("--event")))
             throw UsageError(QStringLiteral("Die Option --event fehlt."));

@@ -1,7 +1,9 @@
+#include "app/DataLocation.h"
 #include "cli/Cli.h"
 #include "engine/DatabaseError.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QStringList>
 
@@ -19,7 +21,7 @@ QList<Cli::Command> commands()
 QString overview()
 {
     QString text = QStringLiteral(
-        "Aufruf: velunda-cli BEFEHL VERZEICHNIS [ARGUMENTE]\n"
+        "Aufruf: velunda-cli BEFEHL [VERZEICHNIS] [ARGUMENTE]\n"
         "\n"
         "Arbeitet ohne Fenster auf der Velunda-Datenbank in VERZEICHNIS und verändert\n"
         "nur, was der Befehl verlangt.\n"
@@ -27,6 +29,8 @@ QString overview()
         "Befehle:\n");
     for (const Cli::Command &c : commands())
         text += QStringLiteral("  %1 %2\n").arg(c.name, -14).arg(c.summary);
+    text += QStringLiteral("\nOhne VERZEICHNIS gilt die Standard-Datenbank von Velunda:\n  %1\n")
+                .arg(QDir::toNativeSeparators(Cli::defaultDatabase()));
     text += QStringLiteral("\nvelunda-cli BEFEHL --help beschreibt einen Befehl.\n"
                            "Exit-Status: 0 erfolgreich, 1 fehlgeschlagen, 2 falscher Aufruf.\n");
     return text;
@@ -106,6 +110,7 @@ int main(int argc, char *argv[])
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    DataLocation::setApplicationIdentity();
     const int status = run(QCoreApplication::arguments().mid(1));
     Cli::out().flush();
     Cli::err().flush();

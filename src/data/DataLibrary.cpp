@@ -69,22 +69,29 @@ EntryRow entryFrom(const Statement &s)
 }
 
 DataLibrary::DataLibrary()
-    : m_programDirectory(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                      : QDir::currentPath())
+    : m_dataDirectory(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                   : QDir::currentPath())
 { }
 
 QString DataLibrary::defaultDatabasePath() const
 {
-    return QDir(m_programDirectory).filePath(QStringLiteral("Database"));
+    return QDir(m_dataDirectory).filePath(QStringLiteral("Database"));
+}
+
+QString DataLibrary::unusableReason(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    if (!QFileInfo(path).isDir())
+        return QStringLiteral("das Verzeichnis gibt es nicht");
+    if (!QFileInfo(QDir(path).filePath(QStringLiteral("Anlass.dat"))).isFile())
+        return QStringLiteral("Anlass.dat fehlt");
+    return {};
 }
 
 QString DataLibrary::ChooseDatabaseDirectory(const QString &path) const
 {
-    const QFileInfo dir(path);
-    if (!path.isEmpty() && dir.isDir()
-        && QFileInfo(QDir(path).filePath(QStringLiteral("Anlass.dat"))).isFile())
-        return path;
-    return defaultDatabasePath();
+    return path.isEmpty() || !unusableReason(path).isEmpty() ? defaultDatabasePath() : path;
 }
 
 void DataLibrary::OpenDatabase(const QString &path)

@@ -22,8 +22,8 @@ class DataLibrary
 public:
     DataLibrary();
 
-    // Chooses the directory (path when it holds "Anlass.dat", else the program's own
-    // "Database" directory) and opens every table. Never throws: on failure databaseOpen()
+    // Chooses the directory (path when it holds "Anlass.dat", else the default "Database" in
+    // the data directory) and opens every table. Never throws: on failure databaseOpen()
     // stays false and lastOpenError() says why.
     void OpenDatabase(const QString &path);
     void CloseDatabase();
@@ -32,9 +32,14 @@ public:
     QString openedDirectory() const { return m_db.directory(); }
     QString ChooseDatabaseDirectory(const QString &path) const;
 
-    // The program's own directory; tests point it elsewhere.
-    QString programDirectory() const { return m_programDirectory; }
-    void setProgramDirectory(const QString &directory) { m_programDirectory = directory; }
+    // Why path would not be used: empty when it holds a database (or is empty itself, the
+    // default), otherwise a German reason for the status bar.
+    static QString unusableReason(const QString &path);
+
+    // Where "Velunda.ini" and the default "Database" live (DataLocation); the program's own
+    // directory until start-up says otherwise, and tests point it elsewhere.
+    QString dataDirectory() const { return m_dataDirectory; }
+    void setDataDirectory(const QString &directory) { m_dataDirectory = directory; }
     QString defaultDatabasePath() const;
 
     Database &db() { return m_db; }
@@ -86,5 +91,5 @@ private:
     Database m_db;
     bool m_databaseOpen = false;
     QString m_lastOpenError;
-    QString m_programDirectory;
+    QString m_dataDirectory;
 };

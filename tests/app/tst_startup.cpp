@@ -1,4 +1,7 @@
 #include "app/Competition.h"
+#include "app/DataLocation.h"
+#include "app/IniFile.h"
+#include "app/ui/AboutDialog.h"
 #include "app/ui/Forms.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/VelundaApplication.h"
@@ -6,16 +9,20 @@
 #include "engine/Database.h"
 #include "engine/DatabaseError.h"
 #include "engine/Statement.h"
+#include "participants/ui/TeamForm.h"
 #include "support/ScriptedUserInterface.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -28,7 +35,7 @@ public:
         Database::setDurable(false);
         QDir(dir.path()).mkdir(QStringLiteral("Database"));
         Database::createTables(databaseDir());
-        data.setProgramDirectory(dir.path());
+        data.setDataDirectory(dir.path());
     }
     ~Program() { forms.destroy(); }
 
@@ -51,7 +58,7 @@ public:
     int addEvent(const QString &dbDir, const QString &name)
     {
         DataLibrary other;
-        other.setProgramDirectory(dir.path());
+        other.setDataDirectory(dir.path());
         other.OpenDatabase(dbDir);
         EventRow row;
         row.AnlassBez = name;
@@ -61,14 +68,20 @@ public:
         return row.AnlassNr;
     }
 
-    void start()
+    void start(const std::optional<DataLocation> &location = {})
     {
         competition = std::make_unique<Competition>(data, ui);
+        if (location)
+            competition->setDataLocation(*location);
         forms.create(*competition, ui);
         forms.MainForm->show();
         QCoreApplication::processEvents();
     }
     TMainForm *window() const { return forms.MainForm; }
+    QString statusText() const
+    {
+        return window()->findChild<QLabel *>(QStringLiteral("statusFirst"))->text();
+    }
 
     // Closes the main window with the operator's answer to the exit question.
     bool close(bool yes)
@@ -114,6 +127,9 @@ private Q_SLOTS:
     void firstRunCreatesFileAndWritesFiveKeysOnYes();
     void noToExitQuestionLeavesFileUntouched();
     void configuredPathIsKeptWhenFallingBack();
+    void configuredPath_data();
+    void configuredPath();
+    void userDataFolderIsMadeOnFirstStartAndNamed();
     void windowLayoutFromSettings_data();
     void windowLayoutFromSettings();
     void maximisedWindowWritesMaximisedState();
@@ -122,6 +138,7 @@ private Q_SLOTS:
     void unopenableDatabaseIsReportedOnce();
     void escapedEngineErrorIsShownAndProgramGoesOn();
     void standardButtonsAreGerman();
+    void everyWindowShowsTheProgramIcon();
 };
 
 void TestStartup::firstRunCreatesFileAndWritesFiveKeysOnYes()
@@ -183,6 +200,80 @@ void TestStartup::configuredPathIsKeptWhenFallingBack()
     QVERIFY(p.ui.messages.isEmpty());
     QVERIFY(p.close(true));
     QCOMPARE(section(p.ini(), QStringLiteral("DBPath")), elsewhere);
+}
+
+void TestStartup::configuredPath_data()
+{
+    QTest::addColumn<QByteArray>("value"); // %1 stands for a folder with a database
+    QTest::addColumn<QString>("note"); // in the status bar; empty when the folder is used
+    QTest::newRow("quoted, with a blank") << QByteArray("\"%1\"") << QString();
+    QTest::newRow("in single quotes") << QByteArray("'%1'") << QString();
+    QTest::newRow("folder that is not there")
+        << QByteArray("%1/fehlt") << QStringLiteral("(das Verzeichnis gibt es nicht)");
+    QTest::newRow("folder without the event table")
+        << QByteArray("%1/leer") << QStringLiteral("(Anlass.dat fehlt)");
+}
+
+void TestStartup::configuredPath()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QString, note);
+    Program p;
+    const QString club = QDir(p.dir.path()).filePath(QStringLiteral("Club Daten"));
+    QDir().mkpath(club + QStringLiteral("/leer"));
+    Database::createTables(club);
+    const int clubEvent = p.addEvent(club, QStringLiteral("Clubmeisterschaft"));
+    const int ownEvent = p.addEvent(p.databaseDir(), QStringLiteral("Eigener"));
+    const QByteArray configured = value.replace("%1", club.toUtf8());
+    p.writeIni("[Default]\nDBPath=" + configured + "\n");
+    p.start();
+    QVERIFY(p.ui.messages.isEmpty());
+    if (note.isEmpty()) {
+        QCOMPARE(p.data.openedDirectory(), club);
+        QCOMPARE(p.competition->CurrentAnlassNr(), clubEvent);
+        QCOMPARE(p.statusText(), QString());
+    } else {
+        QCOMPARE(p.data.openedDirectory(), p.databaseDir());
+        QCOMPARE(p.competition->CurrentAnlassNr(), ownEvent);
+        QCOMPARE(p.statusText(),
+                 QStringLiteral("Der Datenbankpfad (DBPath) \"%1\" ist nicht verwendbar %2; "
+                                "geöffnet ist \"%3\".")
+                     .arg(QString::fromUtf8(configured), note, p.databaseDir()));
+    }
+}
+
+void TestStartup::userDataFolderIsMadeOnFirstStartAndNamed()
+{
+    Program p;
+    const QString program = QDir(p.dir.path()).filePath(QStringLiteral("bin"));
+    const QString user = QDir(p.dir.path()).filePath(QStringLiteral("home/Velunda"));
+    QDir().mkpath(program);
+    const auto notHere = [](const QString &) {
+        return false;
+    };
+    const DataLocation location = DataLocation::choose(program, user, notHere);
+
+    p.start(location);
+    QVERIFY(p.ui.messages.isEmpty());
+    QCOMPARE(p.data.openedDirectory(), user + QStringLiteral("/Database"));
+    QCOMPARE(p.statusText(),
+             QStringLiteral("Neue, leere Datenbank angelegt in ") + user
+                 + QStringLiteral("/Database"));
+    QCOMPARE(p.competition->CurrentAnlassNr(), 0);
+    QVERIFY(p.close(true));
+    QCOMPARE(section(p.ini(), QStringLiteral("DBPath")), QStringLiteral("<missing>"));
+    IniFile written(location.settingsPath());
+    QCOMPARE(written.readString(QStringLiteral("Default"), QStringLiteral("DBPath"), {}),
+             user + QStringLiteral("/Database"));
+    QCOMPARE(QDir(program).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+
+    // The next start finds what the first one made and says where it is.
+    p.addEvent(location.defaultDatabasePath(), QStringLiteral("Frühlingsplausch"));
+    p.forms.destroy();
+    p.start(location);
+    QCOMPARE(p.statusText(), QStringLiteral("Einstellungen und Datenbank in ") + user);
+    QVERIFY(p.competition->CurrentAnlassNr() != 0);
+    QVERIFY(p.close(true));
 }
 
 void TestStartup::windowLayoutFromSettings_data()
@@ -301,6 +392,20 @@ void TestStartup::standardButtonsAreGerman()
     QCOMPARE(text(QMessageBox::Yes), QStringLiteral("Ja"));
     QCOMPARE(text(QMessageBox::No), QStringLiteral("Nein"));
     QCOMPARE(text(QMessageBox::Cancel), QStringLiteral("Abbrechen"));
+}
+
+void TestStartup::everyWindowShowsTheProgramIcon()
+{
+    Program p;
+    p.start();
+    const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+    for (const int size : {16, 32, 48, 256})
+        QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+    const qint64 icon = QApplication::windowIcon().cacheKey();
+    QCOMPARE(p.window()->windowIcon().cacheKey(), icon);
+    QCOMPARE(p.forms.About->windowIcon().cacheKey(), icon);
+    QCOMPARE(p.forms.TeamForm->windowIcon().cacheKey(), icon);
+    QVERIFY(p.close(true));
 }
 
 int main(int argc, char *argv[])

@@ -65,11 +65,10 @@ private Q_SLOTS:
         QTest::newRow("import: missing directory")
             << QStringList{QStringLiteral("import-teams"), nowhere, QStringLiteral("a.csv")} << 1
             << "Das Datenbankverzeichnis /nicht/vorhanden gibt es nicht.";
-        QTest::newRow("events: no directory")
-            << QStringList{QStringLiteral("events")} << 2 << "Es fehlt: VERZEICHNIS.";
+        QTest::newRow("init-db: no directory")
+            << QStringList{QStringLiteral("init-db")} << 2 << "Es fehlt: VERZEICHNIS.";
         QTest::newRow("import: no file")
-            << QStringList{QStringLiteral("import-teams"), QStringLiteral("x")} << 2
-            << "Es fehlt: DATEI.";
+            << QStringList{QStringLiteral("import-teams")} << 2 << "Es fehlt: DATEI.";
         QTest::newRow("too many") << QStringList{QStringLiteral("check"), QStringLiteral("a"),
                                                  QStringLiteral("b")}
                                   << 2 << "Zu viele Argumente: b";

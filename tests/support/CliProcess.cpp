@@ -2,10 +2,10 @@
 
 #include <QProcess>
 
-CliRun runCli(const QStringList &args)
+CliRun runCli(const QStringList &args, const QString &program)
 {
     QProcess p;
-    p.start(qEnvironmentVariable("VELUNDA_CLI"), args);
+    p.start(program.isEmpty() ? qEnvironmentVariable("VELUNDA_CLI") : program, args);
     if (!p.waitForFinished(60000))
         qFatal("velunda-cli did not finish");
     CliRun r;

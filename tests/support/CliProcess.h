@@ -13,4 +13,5 @@ struct CliRun
     QString err;
 };
 
-CliRun runCli(const QStringList &args);
+// program: another copy of it, for tests that need it elsewhere.
+CliRun runCli(const QStringList &args, const QString &program = {});

@@ -10,7 +10,7 @@ TestDatabase::TestDatabase()
     Database::setDurable(false);
     QDir(m_dir.path()).mkdir(QStringLiteral("Database"));
     Database::createTables(databaseDir());
-    data.setProgramDirectory(m_dir.path());
+    data.setDataDirectory(m_dir.path());
     data.OpenDatabase(databaseDir());
     if (!data.databaseOpen())
         qFatal("test database: %s", qPrintable(data.lastOpenError()));

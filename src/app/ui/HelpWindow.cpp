@@ -1,5 +1,7 @@
 #include "app/ui/HelpWindow.h"
 
+#include "app/DataLocation.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -167,7 +169,7 @@ QString HelpWindow::helpFolder()
 {
     if (!s_folder.isEmpty())
         return s_folder;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/help");
+    return DataLocation::helpDirectory(QCoreApplication::applicationDirPath());
 }
 
 QUrl HelpWindow::topicUrl(int topic) const

@@ -183,6 +183,7 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
             &TMainForm::ApplyAutoRankLayout);
     connect(&m_competition, &Competition::finishedCountsChanged, this, &TMainForm::refreshCounts);
     connect(&m_competition, &Competition::firstRowRequested, this, [this] { setCurrentRow(0); });
+    connect(&m_competition, &Competition::statusMessage, m_statusFirst, &QLabel::setText);
 
     placeOnScreen({width(), height()});
     ApplyAutoRankLayout(m_competition.autoRankLayout());

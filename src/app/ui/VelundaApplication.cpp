@@ -1,9 +1,11 @@
 #include "app/ui/VelundaApplication.h"
 
 #include "app/Competition.h"
+#include "app/DataLocation.h"
 #include "app/UserInterface.h"
 #include "engine/DatabaseError.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -12,10 +14,21 @@
 
 VelundaApplication::VelundaApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
-    // No display name: the platform would append it to every caption ("Team — Velunda 3.00"),
-    // and the captions are the program's own texts.
-    setApplicationName(Competition::applicationTitle());
+    // No display name is set: the platform would append it to every caption
+    // ("Team — Velunda 3.00"), and the captions are the program's own texts.
+    DataLocation::setApplicationIdentity();
+    // Wayland and the task bars find the menu entry, and with it the icon, by this name.
+    setDesktopFileName(QStringLiteral("org.velunda.Velunda"));
+    setWindowIcon(applicationIcon());
     installGermanTranslations(*this);
+}
+
+QIcon VelundaApplication::applicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/velunda-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 void VelundaApplication::installGermanTranslations(QCoreApplication &app)

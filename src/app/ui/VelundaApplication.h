@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 
 class UserInterface;
 
@@ -16,6 +17,9 @@ public:
 
     void setUserInterface(UserInterface *ui) { m_ui = ui; }
     bool notify(QObject *receiver, QEvent *event) override;
+
+    // The program's icon, which every window shows.
+    static QIcon applicationIcon();
 
     // Loads Qt's German translations, so that standard buttons read "Ja", "Nein", "Abbrechen".
     static void installGermanTranslations(QCoreApplication &app);
