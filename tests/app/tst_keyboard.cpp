@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -281,6 +282,26 @@ private Q_SLOTS:
         QCOMPARE(e.t.ui.texts(u"yesno"_s),
                  QStringList{u"Wollen Sie den Eintrag [Berger Ben] wirklich löschen?"_s});
         QCOMPARE(e.t.competition->participants().size(), 3);
+    }
+
+    void finishedMarkFromTheContextMenuByKeys()
+    {
+        Evening e;
+        e.main().setCurrentRow(e.row(e.ben));
+        // Shift+F10 opens the menu of the current row; F is "Team ist fertig".
+        press(Qt::Key_F10, Qt::ShiftModifier);
+        QWidget *menu = QApplication::activePopupWidget();
+        QVERIFY(menu);
+        QCOMPARE(menu->objectName(), u"PopupMenu1"_s);
+        QTest::keyClick(menu, Qt::Key_F);
+        QVERIFY(e.t.data.ReadEntry(e.event, e.ben)->Abgeschlossen);
+        // The menu key of the keyboard: "Zusatzspiel", then its "Team ist fertig".
+        QVERIFY(activate(&e.main()));
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(e.main().grid(), &key);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Z);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_F);
+        QVERIFY(e.t.data.ReadEntry(e.event, e.ben)->ZusatzAbgeschlossen);
     }
 
     void postListAnswersInsertDeleteEnter()

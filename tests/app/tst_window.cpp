@@ -2,6 +2,7 @@
 #include "app/ui/Forms.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/ParticipantModel.h"
+#include "app/ui/VelundaApplication.h"
 #include "app/ui/WindowPlacement.h"
 #include "event/ui/DataDetailForm.h"
 #include "event/ui/DataForm.h"
@@ -214,6 +215,9 @@ private Q_SLOTS:
             {f.DataForm, u"Stammdaten"_s},
             {f.DataDetailForm, u"Stammdaten-Detail"_s},
         };
+        // Without a display name of its own the platform appends nothing to the captions
+        // ("Team — Velunda 3.00"); it falls back to the application name.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
         for (const auto &[window, caption] : captions) {
             window->show();
             QCOMPARE(window->windowTitle(), caption);
@@ -236,5 +240,11 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestWindow)
+int main(int argc, char *argv[])
+{
+    // The program's own application object: it decides what the platform adds to captions.
+    VelundaApplication app(argc, argv);
+    TestWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_window.moc"

@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -71,6 +72,12 @@ void ParticipantGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void ParticipantGrid::keyPressEvent(QKeyEvent *event)
 {
+    // Shift+F10 opens the context menu as the menu key does; not every platform says so.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QCursor::pos());
+        contextMenuEvent(&menu);
+        return;
+    }
     m_modifiers = event->modifiers();
     QTableView::keyPressEvent(event);
     m_modifiers = {};
