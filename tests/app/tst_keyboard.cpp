@@ -13,6 +13,7 @@
 #include "participants/ui/TeamOverviewForm.h"
 #include "ranking/ui/RankSelectForm.h"
 #include "reportengine/ui/ReportPreviewDialog.h"
+#include "reportengine/ui/ReportPrinting.h"
 #include "reports/Scorecards.h"
 #include "results/ui/TeamResultForm.h"
 #include "support/KeyboardChecks.h"
@@ -27,8 +28,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -449,6 +452,11 @@ private Q_SLOTS:
     {
         Evening e;
         const Report::ReportDocument list = ReportTestUtil::rankListDocument(150);
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(u"liste.pdf"_s));
+        ReportPrinting::setProgressShown(false);
         QList<int> pages;
         bool focusOnPage = false;
         bool closed = false;
@@ -465,12 +473,15 @@ private Q_SLOTS:
                 press(key, modifiers);
                 pages << preview->currentPage();
             }
+            press(Qt::Key_P, Qt::ControlModifier); // printed at once, the preview stays
             // A button's access key clicks it a moment later, as a click would show.
             press(Qt::Key_C, Qt::AltModifier); // "Schließen"
             closed = QTest::qWaitFor([dialog] { return !dialog->isVisible(); });
         });
-        ReportPreviewDialog::preview(list, nullptr, e.t.ui, &e.main());
+        ReportPreviewDialog::preview(list, &printer, e.t.ui, &e.main());
+        ReportPrinting::setProgressShown(true);
         QVERIFY(focusOnPage);
+        QCOMPARE(ReportTestUtil::pdfPageCount(printer.outputFileName()), pages.first());
         QVERIFY(pages.first() >= 3);
         const int last = pages.first() - 1;
         QCOMPARE(pages, (QList<int>{last + 1, 1, last, last - 1, 0}));
