@@ -187,6 +187,13 @@ private Q_SLOTS:
         QCOMPARE(d.findChild<QGroupBox *>(QStringLiteral("GroupBox1"))->title(), title);
         QCOMPARE(d.findChild<QCheckBox *>(QStringLiteral("CheckBox2"))->isVisible(), addGameShown);
         QCOMPARE(label(d, "lblTotalAddPoints")->isVisible(), addGameShown);
+        // A four-digit total shows whole (it was cut to ".041,50").
+        for (const char *name : {"lblTotalPoints", "lblTotalTime"}) {
+            QLabel *total = label(d, name);
+            QVERIFY2(total->fontMetrics().horizontalAdvance(QStringLiteral("9999,99"))
+                         <= total->contentsRect().width(),
+                     name);
+        }
         QCOMPARE(d.grid()->geometry().top(), gridTop);
         QCOMPARE(d.grid()->isColumnHidden(d.sheet().keyColumn()), true);
 

@@ -26,7 +26,7 @@ constexpr int GridLeft = 8;
 constexpr int GridWidth = 518;
 constexpr int GridBottom = 356;
 constexpr int RowHeight = 18;
-constexpr int TotalLabelWidth = 45;
+constexpr int MinTotalWidth = 45;
 
 } // namespace
 
@@ -182,10 +182,14 @@ void TTeamResultForm::BuildGrid()
     m_grid->setGeometry(GridLeft, layout.gridTop, GridWidth, layout.gridHeight);
     const int totalsTop = layout.gridTop + layout.gridHeight + 6;
     m_totalCaption->move(layout.totalCaptionLeft, totalsTop);
-    for (int i = 0; i < 4; ++i) {
-        if (i < layout.totalLabelLefts.size())
-            m_totalLabels[i]->setGeometry(layout.totalLabelLefts.at(i), totalsTop, TotalLabelWidth,
-                                          m_totalCaption->sizeHint().height());
+    // Each total has the room up to the next one (the last up to the grid's edge), so that
+    // "1041,50" shows whole; the totals stand where the layout places them.
+    const QList<int> &lefts = layout.totalLabelLefts;
+    for (int i = 0; i < lefts.size() && i < 4; ++i) {
+        const int right = i + 1 < lefts.size() ? lefts.at(i + 1) - 2 : GridLeft + GridWidth;
+        m_totalLabels[i]->setGeometry(lefts.at(i), totalsTop,
+                                      qMax(MinTotalWidth, right - lefts.at(i)),
+                                      m_totalCaption->sizeHint().height());
     }
     ShowAddGameControls(sheet.showsAddGame());
     m_filling = false;
