@@ -2,6 +2,7 @@
 
 #include "app/IniFile.h"
 #include "app/UserInterface.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
 #include "engine/DatabaseError.h"
 #include "engine/Statement.h"
@@ -13,6 +14,9 @@
 #include "results/FinishedStatus.h"
 
 #include <QDir>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -31,7 +35,9 @@ Competition::Competition(DataLibrary &data, UserInterface &ui, QObject *parent)
     : QObject(parent), m_data(data), m_ui(ui), m_entries(std::make_unique<Entries>(*this)),
       m_startNumbers(std::make_unique<StartNumbers>(*this)),
       m_finishedStatus(std::make_unique<FinishedStatus>(*this)),
-      m_ranking(std::make_unique<Ranking>(*this)), m_scorecards(std::make_unique<Scorecards>(*this))
+      m_ranking(std::make_unique<Ranking>(*this)),
+      m_scorecards(std::make_unique<Scorecards>(*this)),
+      m_safeguard(std::make_unique<Safeguard>(*this))
 { }
 
 Competition::~Competition() = default;
@@ -226,7 +232,10 @@ void Competition::CopyStartNumbersToTeams()
             QStringLiteral("UPDATE Team SET StartNr = (SELECT e.StartNr FROM TeamsProAnlass e"),
             QStringLiteral("    WHERE e.AnlassNr = :AnlassNr AND e.TeamNr = Team.TeamNr)"),
             QStringLiteral("WHERE TeamNr IN (SELECT TeamNr FROM TeamsProAnlass"),
-            QStringLiteral("    WHERE AnlassNr = :AnlassNr AND GroupNr = 0)")});
+            QStringLiteral("    WHERE AnlassNr = :AnlassNr AND GroupNr = 0)"),
+            // Opening an event writes nothing when the numbers agree already.
+            QStringLiteral("AND StartNr IS NOT (SELECT e.StartNr FROM TeamsProAnlass e"),
+            QStringLiteral("    WHERE e.AnlassNr = :AnlassNr AND e.TeamNr = Team.TeamNr)")});
     s.bind("AnlassNr", CurrentAnlassNr());
     s.exec();
     goToFirstRow();
@@ -240,6 +249,39 @@ void Competition::RefreshParticipants()
     Q_EMIT participantsAboutToChange();
     m_participants = std::move(rows);
     Q_EMIT participantsChanged();
+}
+
+void Competition::RefreshParticipant(int teamNr)
+{
+    if (!m_data.databaseOpen())
+        return;
+    const QList<ParticipantRow> rows = m_data.ParticipantList(CurrentAnlassNr(), teamNr);
+    const auto before = [](const ParticipantRow &a, const ParticipantRow &b) {
+        return std::pair(a.StartNr, a.TeamNr) < std::pair(b.StartNr, b.TeamNr);
+    };
+    int row = participantIndex(teamNr);
+    if (row >= 0 && !rows.isEmpty()) {
+        const ParticipantRow &fresh = rows.first();
+        const bool inPlace = (row == 0 || before(m_participants.at(row - 1), fresh))
+            && (row + 1 == m_participants.size() || before(fresh, m_participants.at(row + 1)));
+        if (inPlace) {
+            m_participants[row] = fresh;
+            Q_EMIT participantChanged(row);
+            return;
+        }
+    }
+    if (row >= 0) {
+        Q_EMIT participantAboutToBeRemoved(row);
+        m_participants.removeAt(row);
+        Q_EMIT participantRemoved(row);
+    }
+    if (rows.isEmpty())
+        return;
+    row = int(std::lower_bound(m_participants.cbegin(), m_participants.cend(), rows.first(), before)
+              - m_participants.cbegin());
+    Q_EMIT participantAboutToBeInserted(row);
+    m_participants.insert(row, rows.first());
+    Q_EMIT participantInserted(row);
 }
 
 int Competition::participantIndex(int teamNr) const
@@ -272,6 +314,7 @@ void Competition::DeleteEvent()
     if (!m_ui.askYesNo(QStringLiteral("Wollen Sie den Anlass [") + m_event->AnlassBez
                        + QStringLiteral("] wirklich löschen?")))
         return;
+    Safeguard::Command command(*m_safeguard, QStringLiteral("Anlass löschen"));
     {
         Transaction transaction(m_data.db());
         m_data.db().exec(QStringLiteral("delete from TeamsProAnlass where AnlassNr = ")
@@ -282,7 +325,32 @@ void Competition::DeleteEvent()
                          + QString::number(n));
         transaction.commit();
     }
+    command.done();
     m_data.CloseDatabase();
+    forgetEvent();
+}
+
+void Competition::ReopenDatabase()
+{
+    BusyCursor busy(m_ui);
+    m_data.CloseDatabase();
+    m_data.OpenDatabase(databasePath);
+    if (!m_data.databaseOpen()) {
+        busy.restore();
+        forgetEvent();
+        reportOpenFailure();
+        return;
+    }
+    m_reportedOpenError.clear();
+    const int n = m_data.ReadEvent(CurrentAnlassNr()) ? CurrentAnlassNr() : m_data.LowestEventNr();
+    if (n == 0)
+        forgetEvent();
+    else
+        OpenEvent(n);
+}
+
+void Competition::forgetEvent()
+{
     m_event.reset();
     Q_EMIT participantsAboutToChange();
     m_participants.clear();

@@ -19,6 +19,7 @@ class StartNumbers;
 class FinishedStatus;
 class Ranking;
 class Scorecards;
+class Safeguard;
 
 // The size and state of the main window as the settings file keeps them.
 struct WindowLayout
@@ -50,6 +51,7 @@ public:
     FinishedStatus &finishedStatus() { return *m_finishedStatus; }
     Ranking &ranking() { return *m_ranking; }
     Scorecards &scorecards() { return *m_scorecards; }
+    Safeguard &safeguard() { return *m_safeguard; }
 
     int CurrentAnlassNr() const;
     bool mainWindowShown = false;
@@ -76,10 +78,16 @@ public:
     void OpenEvent(int anlassNr);
     void CopyStartNumbersToTeams();
     void RefreshParticipants();
+    // After a change to one participant (entered, results saved): rereads its row alone and
+    // puts it where a full refresh would, or takes it out when it is no longer listed.
+    void RefreshParticipant(int teamNr);
     void MenuItemClick();
     void DeleteEvent();
     // Rereads the event row after it was changed elsewhere (the event dialog).
     void ReloadEvent();
+    // After the files were replaced under the connection (a restore): opens the database
+    // anew and the open event again, or the lowest-numbered one when it is gone.
+    void ReopenDatabase();
 
     // The finished-team counter and its reset menu item follow the open event's automatic
     // rank lists; the main window shows what this holds.
@@ -110,6 +118,12 @@ Q_SIGNALS:
     // Before the participant list is replaced: the last moment its old rows can be read.
     void participantsAboutToChange();
     void participantsChanged();
+    // One row of the list, for views that follow it row by row.
+    void participantAboutToBeInserted(int row);
+    void participantInserted(int row);
+    void participantAboutToBeRemoved(int row);
+    void participantRemoved(int row);
+    void participantChanged(int row);
     void eventChanged(); // open event, its settings or the layout that follows them
     void finishedCountsChanged();
     void firstRowRequested();
@@ -133,4 +147,7 @@ private:
     std::unique_ptr<FinishedStatus> m_finishedStatus;
     std::unique_ptr<Ranking> m_ranking;
     std::unique_ptr<Scorecards> m_scorecards;
+    std::unique_ptr<Safeguard> m_safeguard;
+
+    void forgetEvent();
 };

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace Report {
 struct ReportDocument;
 }
@@ -17,6 +19,9 @@ struct RankListChoice
     int kind = 0; // 0 "Normaler Anlass", 1 "Zusatzspiel", 2 "Beides"
     bool kindEnabled =
         false; // the radio group is enabled only for an event with an additional game
+    // "Auch bereits gedruckte Teams": every finished participant, numbered afresh, nobody
+    // marked as printed.
+    bool withPrinted = false;
 
     QString categoryText() const
     {
@@ -53,6 +58,13 @@ public:
     virtual void previewReport(const Report::ReportDocument &report) = 0;
     // Prints to the printer chosen in printer setup, without a print dialog.
     virtual void printReport(const Report::ReportDocument &report, bool showProgress) = 0;
+
+    // Makes the index-th report of a batch when the job reaches it; nullptr skips it. The
+    // report stays valid until the next call.
+    using ReportSource = std::function<const Report::ReportDocument *(int index)>;
+    // Prints count reports as one job of many pages named title, making each only when its
+    // turn comes, with a progress display that lets the operator cancel. False when cancelled.
+    virtual bool printReports(const QString &title, int count, const ReportSource &report) = 0;
 };
 
 // Shows the hourglass for its lifetime, also when the scope is left by an exception.

@@ -5,6 +5,7 @@
 #include "engine/Statement.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -86,6 +87,22 @@ const Dangling DanglingKinds[] = {
 
 constexpr int ShownExamples = 5;
 
+// A rollback journal that SQLite would play back on the next open: left by a change that a
+// crash, a power cut or a kill interrupted. One whose header was cleared is a finished one.
+bool isHotJournal(const QString &journal)
+{
+    QFile file(journal);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(1);
+    return !head.isEmpty() && head.at(0) != '\0';
+}
+
+QStringList superJournals(const QString &directory)
+{
+    return QDir(directory).entryList({QStringLiteral("*-mj*")}, QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 Command checkCommand()
@@ -99,24 +116,49 @@ Command checkCommand()
         "Lässt SQLite jede der acht Tabellendateien prüfen (integrity_check), öffnet die\n"
         "Datenbank und sucht Zeilen, die auf nichts zeigen: Meldungen ohne Anlass, Team\n"
         "oder Gruppe, Resultate ohne Meldung oder Posten, Gruppenmitgliedschaften ohne\n"
-        "Gruppe oder Team, Teams ohne Kategorie. Verändert nichts.\n"
+        "Gruppe oder Team, Teams ohne Kategorie. Verändert nichts, auch nach einem Absturz\n"
+        "nicht: liegen noch Journaldateien einer unterbrochenen Änderung, sagt sie es und\n"
+        "prüft die betroffenen Dateien erst, wenn Velunda die Datenbank wieder geöffnet hat.\n"
         "\n"
         "Exit-Status 0, wenn alles in Ordnung ist, sonst 1.\n");
     c.run = [](const QStringList &args) {
         Arguments a(args, {});
         a.expectPositional({QStringLiteral("VERZEICHNIS")});
         const QString directory = a.positional.first();
-        if (!QFileInfo(directory).isDir())
-            throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
-                              .arg(QDir::toNativeSeparators(directory)));
+        requireDirectory(directory);
         int problems = 0;
         bool filesPresent = true;
-        for (const Schema::Table &table : Schema::tables()) {
+        QStringList journals;
+        QList<Schema::Table> files = Schema::tables();
+        if (QFileInfo::exists(QDir(directory).filePath(Schema::changeLog().fileName())))
+            files << Schema::changeLog();
+        for (const Schema::Table &table : std::as_const(files)) {
+            const QString journal = table.fileName() + QStringLiteral("-journal");
+            if (isHotJournal(QDir(directory).filePath(journal)))
+                journals << journal;
+        }
+        if (!journals.isEmpty()) {
+            ++problems;
+            out() << "Die Datenbank wurde nicht sauber geschlossen: eine Änderung wurde "
+                     "mittendrin unterbrochen (Absturz, Stromausfall oder ein beendetes "
+                     "Programm). Es liegen noch Journaldateien: "
+                  << (journals + superJournals(directory)).join(QStringLiteral(", ")) << ".\n"
+                  << "Velunda vervollständigt die unterbrochene Änderung oder macht sie "
+                     "rückgängig, sobald es die Datenbank das nächste Mal öffnet; was vorher "
+                     "gespeichert war, bleibt erhalten. Die Prüfung verändert nichts und prüft "
+                     "die betroffenen Dateien deshalb erst danach: Öffnen Sie die Datenbank mit "
+                     "Velunda und prüfen Sie noch einmal.\n";
+        }
+        for (const Schema::Table &table : std::as_const(files)) {
             const QString file = QDir(directory).filePath(table.fileName());
             if (!QFileInfo(file).isFile()) {
                 out() << table.fileName() << ": fehlt\n";
                 ++problems;
                 filesPresent = false;
+                continue;
+            }
+            if (journals.contains(table.fileName() + QStringLiteral("-journal"))) {
+                out() << table.fileName() << ": noch nicht geprüft (unterbrochene Änderung)\n";
                 continue;
             }
             const QStringList found = integrityProblems(file);
@@ -129,10 +171,10 @@ Command checkCommand()
                 out() << table.fileName() << ": " << p << "\n";
         }
 
-        if (filesPresent) {
+        if (filesPresent && journals.isEmpty()) {
             Database db;
             try {
-                db.open(directory);
+                db.openReadOnly(directory);
                 for (const Dangling &kind : DanglingKinds) {
                     const QString from = QString::fromLatin1(kind.from);
                     Statement count(db, QStringLiteral("SELECT count(*) FROM ") + from);

@@ -2,8 +2,10 @@
 
 #include "app/Competition.h"
 #include "app/DataLocation.h"
+#include "backup/Snapshots.h"
 #include "data/DataLibrary.h"
 #include "engine/Database.h"
+#include "engine/DatabaseError.h"
 #include "engine/Transaction.h"
 
 #include <QDir>
@@ -103,11 +105,16 @@ QString defaultDatabase()
     return DataLocation::forThisProgram().defaultDatabasePath();
 }
 
-void openDatabase(Database &db, const QString &directory)
+void requireDirectory(const QString &directory)
 {
     if (!QFileInfo(directory).isDir())
         throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
                           .arg(QDir::toNativeSeparators(directory)));
+}
+
+void openDatabase(Database &db, const QString &directory)
+{
+    requireDirectory(directory);
     db.open(directory);
 }
 
@@ -123,12 +130,22 @@ bool HeadlessUserInterface::chooseRankList(RankListChoice &choice)
     return rankListChooser && rankListChooser(choice);
 }
 
-EventSession::EventSession(const QString &directory, int anlassNr)
+bool HeadlessUserInterface::printReports(const QString &title, int count,
+                                         const ReportSource &report)
+{
+    if (batchPrinter)
+        return batchPrinter(title, count, report);
+    for (int i = 0; i < count; ++i) {
+        if (const Report::ReportDocument *document = report(i))
+            printed << *document;
+    }
+    return true;
+}
+
+EventSession::EventSession(const QString &directory, int anlassNr, const QString &snapshotCause)
     : m_data(std::make_unique<DataLibrary>())
 {
-    if (!QFileInfo(directory).isDir())
-        throw Failure(QStringLiteral("Das Datenbankverzeichnis %1 gibt es nicht.")
-                          .arg(QDir::toNativeSeparators(directory)));
+    requireDirectory(directory);
     // The data module would fall back to the program's own database; a command must not.
     if (!QFileInfo(QDir(directory).filePath(QStringLiteral("Anlass.dat"))).isFile())
         throw Failure(QStringLiteral("Im Verzeichnis %1 liegt keine Velunda-Datenbank "
@@ -143,6 +160,13 @@ EventSession::EventSession(const QString &directory, int anlassNr)
     m_event = *event;
     m_competition = std::make_unique<Competition>(*m_data, m_ui);
     m_competition->databasePath = directory;
+    if (!snapshotCause.isEmpty()) {
+        try {
+            Snapshots::take(m_data->db(), snapshotCause);
+        } catch (const DatabaseError &e) {
+            err() << "Warnung: " << e.message() << "\nEs geht ohne Sicherung weiter.\n";
+        }
+    }
     m_undo.emplace(m_data->db());
     m_competition->OpenEvent(anlassNr);
 }
@@ -153,6 +177,16 @@ void EventSession::throwReportedError() const
 {
     if (!m_ui.errors.isEmpty())
         throw Failure(m_ui.errors.first());
+}
+
+} // namespace Cli
+
+namespace Cli {
+
+void EventSession::keepChanges()
+{
+    if (m_undo)
+        m_undo->commit();
 }
 
 } // namespace Cli

@@ -4,6 +4,7 @@
 #include "data/Rows.h"
 #include "engine/Transaction.h"
 #include "reportengine/ReportDefinition.h"
+#include "reportengine/render/ReportExport.h"
 
 #include <QHash>
 #include <QList>
@@ -78,6 +79,8 @@ private:
     QHash<QString, QString> m_values;
 };
 
+// A Failure naming the directory when there is none.
+void requireDirectory(const QString &directory);
 // Opens the database in directory, exactly that one: no fallback as the program has it.
 void openDatabase(Database &db, const QString &directory);
 
@@ -108,6 +111,11 @@ public:
     }
     void previewReport(const Report::ReportDocument &report) override { previews << report; }
     void printReport(const Report::ReportDocument &report, bool) override { printed << report; }
+
+    // Batches are kept in printed like single reports, unless a command that writes them as
+    // they come sets this.
+    std::function<bool(const QString &title, int count, const ReportSource &report)> batchPrinter;
+    bool printReports(const QString &title, int count, const ReportSource &report) override;
 };
 
 // The database in directory with event anlassNr open, as the main window holds it. The
@@ -117,7 +125,9 @@ public:
 class EventSession
 {
 public:
-    EventSession(const QString &directory, int anlassNr);
+    // A command that is to keep what it writes names the cause of the snapshot that is taken
+    // before the session's transaction begins: none can be taken inside it.
+    EventSession(const QString &directory, int anlassNr, const QString &snapshotCause = {});
     ~EventSession();
     EventSession(const EventSession &) = delete;
     EventSession &operator=(const EventSession &) = delete;
@@ -129,6 +139,8 @@ public:
 
     // An operation that reports its errors to the operator ended with one: a Failure.
     void throwReportedError() const;
+    // Keeps what the session wrote, for a command that is asked to change the database.
+    void keepChanges();
 
 private:
     std::unique_ptr<DataLibrary> m_data;
@@ -139,6 +151,18 @@ private:
     // last, so that it ends while the connection still stands.
     std::optional<Transaction> m_undo;
 };
+
+// Output of a report, shared by the commands that write one: the format from --format, else
+// from the suffix of -o FILE, else CSV; refused combinations are UsageErrors.
+Render::ExportFormat reportFormat(const Arguments &a);
+void checkReportOutput(const Arguments &a, Render::ExportFormat format);
+// Writes the document to file, or to standard output when file is empty (csv, txt, html);
+// a file is announced as done + its name + " (" + the row count + rowsText + ")".
+void writeReport(const Report::ReportDocument &document, const QString &file,
+                 Render::ExportFormat format, const QString &done, const QString &rowsText);
+// The category as the rank list dialog would have it chosen: "all" is "Alle (Gemischt)" (0), a
+// number names a category by its KatNr, anything else by its name, ignoring case.
+int categoryNumber(DataLibrary &data, const QString &value);
 
 struct Command
 {
@@ -155,5 +179,10 @@ Command rankListCommand();
 Command scorecardsCommand();
 Command checkCommand();
 Command importTeamsCommand();
+Command backupCommand();
+Command backupsCommand();
+Command restoreCommand();
+Command logCommand();
+Command startListCommand();
 
 } // namespace Cli

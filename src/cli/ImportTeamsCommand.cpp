@@ -1,5 +1,9 @@
+#include "backup/Snapshots.h"
 #include "cli/Cli.h"
+#include "data/DataLibrary.h"
 #include "engine/Database.h"
+#include "engine/DatabaseError.h"
+#include "participants/Entries.h"
 #include "participants/TeamImport.h"
 
 namespace Cli {
@@ -20,7 +24,7 @@ Command importTeamsCommand()
     c.name = QStringLiteral("import-teams");
     c.summary = QStringLiteral("importiert Teams aus einer CSV-Datei");
     c.usage = QStringLiteral(
-        "Aufruf: velunda-cli import-teams [VERZEICHNIS] DATEI [--dry-run]\n"
+        "Aufruf: velunda-cli import-teams [VERZEICHNIS] DATEI [--event N] [--dry-run]\n"
         "\n"
         "Liest Teams aus DATEI, einer CSV-Datei mit Kopfzeile. Die Spalten, in beliebiger\n"
         "Reihenfolge: Name, Vorname, Verein, Hund, Rasse, Kategorie, dazu wahlweise\n"
@@ -31,15 +35,25 @@ Command importTeamsCommand()
         "Ein Team, das es schon gibt (gleicher Name, Vorname und Hund), wird übersprungen.\n"
         "Enthält auch nur eine Zeile einen Fehler, wird nichts importiert und jede\n"
         "fehlerhafte Zeile mit ihrer Nummer genannt; sonst werden alle neuen Teams in\n"
-        "einem Zug gespeichert.\n"
+        "einem Zug gespeichert. Vorher entsteht eine Sicherung der Datenbank.\n"
+        "Eine Datei mit Steuerzeichen (etwa NUL) in einem Feld, eine über 50 MB oder\n"
+        "etwas anderes als eine gewöhnliche Datei wird abgewiesen.\n"
         "\n"
+        "  --event N   fügt jedes Team der Datei, neu oder schon vorhanden, in Anlass N\n"
+        "              ein, wie \"Team in Anlass einfügen\" es tut (Startnummer und ein\n"
+        "              leeres Ergebnis je aktivem Posten), im selben Zug wie der Import\n"
         "  --dry-run   zeigt nur, was geschähe, und speichert nichts\n");
     c.run = [](const QStringList &args) {
-        Arguments a(args, {}, {QStringLiteral("--dry-run")});
+        Arguments a(args, {QStringLiteral("--event")}, {QStringLiteral("--dry-run")});
         a.expectPositional({QStringLiteral("VERZEICHNIS"), QStringLiteral("DATEI")});
         const bool dryRun = a.has(QStringLiteral("--dry-run"));
-        Database db;
+        const bool entering = a.has(QStringLiteral("--event"));
+        const int anlassNr = entering ? a.integer(QStringLiteral("--event")) : 0;
+        DataLibrary data;
+        Database &db = data.db();
         openDatabase(db, a.positional.at(0));
+        if (entering && !data.ReadEvent(anlassNr))
+            throw Failure(QStringLiteral("Den Anlass %1 gibt es nicht.").arg(anlassNr));
         TeamImport import(db);
         import.load(a.positional.at(1));
         if (!import.fileError().isEmpty())
@@ -70,13 +84,27 @@ Command importTeamsCommand()
         }
         if (dryRun) {
             out() << "Probelauf: " << import.count(TeamImportLine::Status::New)
-                  << " Teams würden importiert, " << skipped
-                  << " übersprungen; es wurde nichts gespeichert.\n";
+                  << " Teams würden importiert, " << skipped << " übersprungen"
+                  << (entering ? QStringLiteral(", alle in Anlass %1 eingefügt").arg(anlassNr)
+                               : QString())
+                  << "; es wurde nichts gespeichert.\n";
             return 0;
         }
-        const int written = import.write();
+        try {
+            Snapshots::take(db, QStringLiteral("Teams importieren"));
+        } catch (const DatabaseError &e) {
+            err() << "Warnung: " << e.message() << "\nDer Import geht ohne Sicherung weiter.\n";
+        }
+        int entered = 0;
+        const auto enter = [&](int teamNr) {
+            entered += Entries::EnterInto(data, anlassNr, teamNr, false, 0) ? 1 : 0;
+        };
+        const int written = entering ? import.write(enter) : import.write();
         out() << written << " Teams importiert, " << import.count(TeamImportLine::Status::Duplicate)
-              << " übersprungen.\n";
+              << " übersprungen";
+        if (entering)
+            out() << ", " << entered << " in Anlass " << anlassNr << " eingefügt";
+        out() << ".\n";
         return 0;
     };
     return c;

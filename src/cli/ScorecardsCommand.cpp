@@ -1,18 +1,14 @@
 #include "app/Competition.h"
 #include "cli/Cli.h"
 #include "data/DataLibrary.h"
+#include "reportengine/render/PageSequence.h"
 #include "reportengine/render/ReportRenderer.h"
 #include "reports/Scorecards.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
-
-#include <memory>
 
 namespace Cli {
 
@@ -27,48 +23,6 @@ QString cannotWrite(const QString &file, const QString &reason)
     return reason.isEmpty()
         ? QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden.").arg(shown)
         : QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden: %2").arg(shown, reason);
-}
-
-// The cards the program would send to the printer one job after another, as the pages of one
-// file; the file is replaced only when it was written completely. Returns the page count.
-int writeCards(const QList<Report::ReportDocument> &cards, const QString &file)
-{
-    QList<std::shared_ptr<Render::ReportRenderer>> renderers;
-    for (const Report::ReportDocument &card : cards)
-        renderers << std::make_shared<Render::ReportRenderer>(card);
-
-    QSaveFile target(file);
-    if (!target.open(QIODevice::WriteOnly))
-        throw Failure(cannotWrite(file, target.errorString()));
-    int pages = 0;
-    {
-        QPdfWriter writer(&target);
-        writer.setTitle(cards.first().title);
-        writer.setCreator(QStringLiteral("Velunda"));
-        writer.setPageLayout(Render::ReportRenderer::pageLayoutFor(cards.first().page));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            throw Failure(cannotWrite(file, QString()));
-        for (const auto &renderer : renderers) {
-            const Report::PageSetup &page = renderer->document().page;
-            for (int p = 0; p < renderer->pageCount(); ++p) {
-                if (pages > 0) {
-                    writer.setPageLayout(Render::ReportRenderer::pageLayoutFor(page));
-                    if (!writer.newPage())
-                        throw Failure(cannotWrite(file, QString()));
-                }
-                const QRectF full(0, 0, page.width / 25.4 * writer.resolution(),
-                                  page.height / 25.4 * writer.resolution());
-                renderer->paintPage(&painter, p, full);
-                ++pages;
-            }
-        }
-        if (!painter.end())
-            throw Failure(cannotWrite(file, QString()));
-    }
-    if (!target.commit())
-        throw Failure(cannotWrite(file, target.errorString()));
-    return pages;
 }
 
 } // namespace
@@ -120,32 +74,60 @@ Command scorecardsCommand()
             throw UsageError(
                 QStringLiteral("Bewertungsbögen werden nur als PDF geschrieben (-o DATEI.pdf)."));
 
-        QList<Report::ReportDocument> cards;
+        // The cards the program would send to the printer as one job become the pages of one
+        // file, each card painted as soon as it is made, so that a large event needs the memory
+        // of one card. The file is replaced only when it was written completely.
+        QSaveFile target(file);
+        if (!target.open(QIODevice::WriteOnly))
+            throw Failure(cannotWrite(file, target.errorString()));
+        int pages = 0;
         {
-            EventSession session(a.positional.first(), anlassNr);
-            Scorecards &scorecards = session.competition().scorecards();
-            if (a.has(QStringLiteral("--team"))) {
-                if (!session.data().ReadTeam(teamNr))
-                    throw Failure(QStringLiteral("Das Team %1 gibt es nicht.").arg(teamNr));
-                if (!session.data().ReadEntry(anlassNr, teamNr))
-                    throw Failure(QStringLiteral("Das Team %1 ist im Anlass %2 nicht gemeldet.")
-                                      .arg(teamNr)
-                                      .arg(anlassNr));
-                scorecards.OutputScorecards(true, teamNr);
-            } else if (a.has(QStringLiteral("--blank"))) {
-                scorecards.OutputScorecards(true, 0);
-            } else {
-                session.ui().confirmations << AllCardsQuestion;
-                scorecards.PrintAllScorecardsItemClick();
+            QPdfWriter writer(&target);
+            writer.setCreator(QStringLiteral("Velunda"));
+            Render::PageSequence sequence(&writer);
+            int cards = 0;
+            {
+                EventSession session(a.positional.first(), anlassNr);
+                session.ui().batchPrinter = [&](const QString &title, int count,
+                                                const UserInterface::ReportSource &report) {
+                    writer.setTitle(title);
+                    for (int i = 0; i < count; ++i) {
+                        const Report::ReportDocument *card = report(i);
+                        if (!card)
+                            continue;
+                        if (!sequence.add(Render::ReportRenderer(*card)))
+                            throw Failure(cannotWrite(file, QString()));
+                        ++cards;
+                    }
+                    return true;
+                };
+                Scorecards &scorecards = session.competition().scorecards();
+                if (a.has(QStringLiteral("--team"))) {
+                    if (!session.data().ReadTeam(teamNr))
+                        throw Failure(QStringLiteral("Das Team %1 gibt es nicht.").arg(teamNr));
+                    if (!session.data().ReadEntry(anlassNr, teamNr))
+                        throw Failure(QStringLiteral("Das Team %1 ist im Anlass %2 nicht gemeldet.")
+                                          .arg(teamNr)
+                                          .arg(anlassNr));
+                    scorecards.OutputScorecards(true, teamNr);
+                } else if (a.has(QStringLiteral("--blank"))) {
+                    scorecards.OutputScorecards(true, 0);
+                } else {
+                    session.ui().confirmations << AllCardsQuestion;
+                    scorecards.PrintAllScorecardsItemClick();
+                }
+                session.throwReportedError();
             }
-            session.throwReportedError();
-            cards = session.ui().printed;
+            if (cards == 0)
+                throw Failure(QStringLiteral("Im Anlass %1 ist niemand gemeldet: es gibt keine "
+                                             "Bewertungsbögen.")
+                                  .arg(anlassNr));
+            if (!sequence.finish())
+                throw Failure(cannotWrite(file, QString()));
+            pages = sequence.pageCount();
         }
-        if (cards.isEmpty())
-            throw Failure(QStringLiteral("Im Anlass %1 ist niemand gemeldet: es gibt keine "
-                                         "Bewertungsbögen.")
-                              .arg(anlassNr));
-        const int pages = writeCards(cards, file);
+        if (!target.commit())
+            throw Failure(cannotWrite(file, target.errorString()));
         out() << "Bewertungsbögen geschrieben: " << QDir::toNativeSeparators(file) << " (" << pages
               << (pages == 1 ? " Seite" : " Seiten") << ")\n";
         return 0;

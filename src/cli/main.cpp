@@ -15,7 +15,9 @@ namespace {
 QList<Cli::Command> commands()
 {
     return {Cli::initDbCommand(),     Cli::eventsCommand(), Cli::rankListCommand(),
-            Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand()};
+            Cli::scorecardsCommand(), Cli::checkCommand(),  Cli::importTeamsCommand(),
+            Cli::startListCommand(),  Cli::backupCommand(), Cli::backupsCommand(),
+            Cli::restoreCommand(),    Cli::logCommand()};
 }
 
 QString overview()

@@ -335,8 +335,15 @@ void DataLibrary::SaveEntry(const EntryRow &row)
     s.exec();
 }
 
-QList<ParticipantRow> DataLibrary::ParticipantList(int anlassNr)
+QList<ParticipantRow> DataLibrary::ParticipantList(int anlassNr, int teamNr)
 {
+    // One participant's row comes from the same statement with every part restricted to it,
+    // so that updating that row shows exactly what a full refresh would.
+    const auto only = [teamNr](const char *column) {
+        return teamNr > 0
+            ? QStringLiteral(" AND ") + QLatin1String(column) + QStringLiteral(" = :TeamNr")
+            : QString();
+    };
     // One statement for the whole list: per-row total queries cost a full scan each on a
     // large event. A group's totals are those of its members' rows in this event.
     Statement s(
@@ -358,23 +365,29 @@ QList<ParticipantRow> DataLibrary::ParticipantList(int anlassNr)
             QStringLiteral("LEFT JOIN (SELECT TeamNr, sum(Punkte) AS P, sum(Zeit) AS Z,"),
             QStringLiteral(
                 "                  sum(ZusatzspielPunkte) AS ZP, sum(ZusatzspielZeit) AS ZZ"),
-            QStringLiteral(
-                "           FROM Parcours WHERE AnlassNr = :AnlassNr GROUP BY TeamNr) own"),
+            QStringLiteral("           FROM Parcours WHERE AnlassNr = :AnlassNr") + only("TeamNr")
+                + QStringLiteral(" GROUP BY TeamNr) own"),
             QStringLiteral("       ON own.TeamNr = e.TeamNr AND e.IsGroup = 0"),
             QStringLiteral("LEFT JOIN (SELECT g.GruppenNr, sum(p.Punkte) AS P, sum(p.Zeit) AS Z,"),
             QStringLiteral(
                 "                  sum(p.ZusatzspielPunkte) AS ZP, sum(p.ZusatzspielZeit) AS ZZ"),
             QStringLiteral("           FROM TeamsProGruppe g"),
-            QStringLiteral(
-                "           JOIN Parcours p ON p.TeamNr = g.TeamNr AND p.AnlassNr = :AnlassNr"),
+            // For one group its members come first: the event's results are many more.
+            (teamNr > 0 ? QStringLiteral("           CROSS JOIN")
+                        : QStringLiteral("           JOIN"))
+                + QStringLiteral(" Parcours p ON p.TeamNr = g.TeamNr AND p.AnlassNr = :AnlassNr")
+                + only("g.GruppenNr"),
             QStringLiteral("           GROUP BY g.GruppenNr) grp"),
             QStringLiteral("       ON grp.GruppenNr = e.TeamNr AND e.IsGroup <> 0"),
             QStringLiteral("LEFT JOIN (SELECT m.GroupNr, max(mt.Zusatzspiel) AS AnyAdd"),
             QStringLiteral("           FROM TeamsProAnlass m JOIN Team mt ON mt.TeamNr = m.TeamNr"),
-            QStringLiteral("           WHERE m.AnlassNr = :AnlassNr AND m.GroupNr <> 0"),
+            QStringLiteral("           WHERE m.AnlassNr = :AnlassNr AND m.GroupNr <> 0")
+                + only("m.GroupNr"),
             QStringLiteral("           GROUP BY m.GroupNr) mem ON mem.GroupNr = e.TeamNr"),
-            QStringLiteral("WHERE e.AnlassNr = :AnlassNr AND e.GroupNr = 0"),
+            QStringLiteral("WHERE e.AnlassNr = :AnlassNr AND e.GroupNr = 0") + only("e.TeamNr"),
             QStringLiteral("ORDER BY e.StartNr, e.TeamNr")});
+    if (teamNr > 0)
+        s.bind("TeamNr", teamNr);
     s.bind("AnlassNr", anlassNr);
     QList<ParticipantRow> rows;
     while (s.next()) {
@@ -428,6 +441,25 @@ int DataLibrary::NumberOfTeams(int anlassNr, int katNr, bool additionalGame)
                                    : QStringLiteral("and RangBerechnet = False")});
     s.bind("AnlassNr", anlassNr).bind("KatNr", katNr);
     return s.next() ? int(s.integer("NumberOfTeams")) : 0;
+}
+
+QHash<int, int> DataLibrary::NumberOfTeamsPerCategory(int anlassNr, bool additionalGame)
+{
+    // One pass over the event's entries: a count per category would read them all each time.
+    Statement s(m_db,
+                QStringList{QStringLiteral("SELECT Team.KatNr, count(*) FROM TeamsProAnlass, Team"),
+                            QStringLiteral("WHERE TeamsProAnlass.TeamNr = Team.TeamNr"),
+                            QStringLiteral("and TeamsProAnlass.AnlassNr = :AnlassNr"),
+                            additionalGame ? QStringLiteral("and ZusatzAbgeschlossen = True")
+                                           : QStringLiteral("and Abgeschlossen = True"),
+                            additionalGame ? QStringLiteral("and ZusatzRangBerechnet = False")
+                                           : QStringLiteral("and RangBerechnet = False"),
+                            QStringLiteral("GROUP BY Team.KatNr")});
+    s.bind("AnlassNr", anlassNr);
+    QHash<int, int> counts;
+    while (s.next())
+        counts.insert(int(s.integer(0)), int(s.integer(1)));
+    return counts;
 }
 
 double DataLibrary::Total(const char *column, int teamNr, bool isGroup)

@@ -3,6 +3,7 @@
 #include "data/Rows.h"
 #include "engine/Database.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -70,11 +71,14 @@ public:
     void SaveEntry(const EntryRow &row); // insert or replace by (AnlassNr, TeamNr)
 
     // The participant list of an event: its teams and groups entered in their own right,
-    // by start number, with the totals of the stored results.
-    QList<ParticipantRow> ParticipantList(int anlassNr);
+    // by start number, with the totals of the stored results. With a teamNr, only that
+    // participant's row (none when it is not listed), read without touching the others.
+    QList<ParticipantRow> ParticipantList(int anlassNr, int teamNr = 0);
 
     // Finished, not yet printed entries of a category (main game or additional game).
     int NumberOfTeams(int anlassNr, int katNr, bool additionalGame);
+    // The same for every category at once, by KatNr; a category without any is missing.
+    QHash<int, int> NumberOfTeamsPerCategory(int anlassNr, bool additionalGame);
 
     // Totals and reference queries, all on CurrentAnlassNr.
     double TotalPoints(int teamNr, bool isGroup, bool additionalGame);

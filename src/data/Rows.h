@@ -101,4 +101,6 @@ struct ParticipantRow
     QString CalcZusatzGedruckt;
     int GroupNr = 0;
     bool IsGroup = false;
+
+    bool operator==(const ParticipantRow &) const = default;
 };

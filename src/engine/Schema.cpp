@@ -66,7 +66,9 @@ QList<Table> buildTables()
                boolean("ZusatzAbgeschlossen"), boolean("ZusatzRangBerechnet")},
               names({"AnlassNr", "TeamNr"}),
               {{QStringLiteral("GroupTeam"), names({"AnlassNr", "GroupNr", "TeamNr"})},
-               {QStringLiteral("TeamsProAnlassTeam"), names({"TeamNr"})}}});
+               {QStringLiteral("TeamsProAnlassTeam"), names({"TeamNr"})},
+               // Serves the next free start number without reading the event's entries.
+               {QStringLiteral("AnlassStartNr"), names({"AnlassNr", "StartNr"})}}});
     t.append({QStringLiteral("TeamsProGruppe"),
               {integer("GruppenNr"), integer("TeamNr")},
               names({"GruppenNr", "TeamNr"}),
@@ -84,6 +86,15 @@ QList<Table> buildTables()
               {{QStringLiteral("Team"), names({"TeamNr"})},
                {QStringLiteral("RangKat"), names({"KatNr", "Rang"})}}});
     return t;
+}
+
+Table buildChangeLog()
+{
+    return {QStringLiteral("Protokoll"),
+            {autoInc("Nr"), string("Zeitpunkt", 23), string("Quelle", 50), integer("AnlassNr"),
+             integer("TeamNr"), integer("PostenNr"), string("Feld", 30), real("Alt"), real("Neu")},
+            {},
+            {{QStringLiteral("ProtokollTeam"), names({"AnlassNr", "TeamNr"})}}};
 }
 
 QString quoted(const QString &identifier)
@@ -136,6 +147,11 @@ const Column *Table::column(const QString &columnName) const
     return nullptr;
 }
 
+QString Table::schemaName() const
+{
+    return name == mainTableName() ? QStringLiteral("main") : QStringLiteral("db_") + name;
+}
+
 QStringList Table::createStatements() const
 {
     const QString schema = quoted(schemaName());
@@ -172,6 +188,12 @@ const QList<Table> &tables()
 {
     static const QList<Table> all = buildTables();
     return all;
+}
+
+const Table &changeLog()
+{
+    static const Table log = buildChangeLog();
+    return log;
 }
 
 const Table *table(const QString &name)

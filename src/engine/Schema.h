@@ -33,12 +33,26 @@ struct Table
 
     const Column *column(const QString &columnName) const;
     QString fileName() const { return name + QStringLiteral(".dat"); }
-    QString schemaName() const { return QStringLiteral("db_") + name; }
+    // The name of the table's file on the connection: "main" for the event table, whose file
+    // is the connection's main database, "db_<Table>" for every other attached file.
+    QString schemaName() const;
     QStringList createStatements() const;
 };
 
 const QList<Table> &tables();
 const Table *table(const QString &name);
+
+// The table whose file the connection opens as its main database. A real file there lets
+// SQLite commit a change over several files all-or-nothing (its super-journal), which an
+// in-memory main database does not.
+inline QString mainTableName()
+{
+    return QStringLiteral("Anlass");
+}
+
+// The change log "Protokoll.dat": not one of the eight tables; the program creates it the
+// first time it opens a database for writing, and attaches it beside them.
+const Table &changeLog();
 
 // Marks a file as a Velunda table, so that an unrelated SQLite file is never taken for one.
 constexpr int applicationId = 0x56454C55; // "VELU"

@@ -2,32 +2,38 @@
 
 #include "app/Competition.h"
 #include "app/UserInterface.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
 
 Entries::Entries(Competition &competition) : m_competition(competition)
 { }
 
-int Entries::nextStartNr(int anlassNr)
+namespace {
+
+int nextStartNr(Database &db, int anlassNr)
 {
     // NextStartNr of the data module, for the event given rather than the open one.
     Statement s(
-        m_competition.data().db(),
-        QStringLiteral("SELECT max(StartNr) FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
+        db, QStringLiteral("SELECT max(StartNr) FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", anlassNr);
     return (s.next() ? int(s.integer(0)) : 0) + 1;
 }
+
+} // namespace
 
 bool Entries::EnterParticipant(int anlassNr, int teamNr, bool isGroup, int groupNr)
 {
     bool entered = false;
     {
         Transaction transaction(m_competition.data().db());
-        entered = enter(anlassNr, teamNr, isGroup, groupNr);
+        entered = EnterInto(m_competition.data(), anlassNr, teamNr, isGroup, groupNr);
         transaction.commit();
     }
-    m_competition.RefreshParticipants();
+    // A member entry is not listed; its group's row shows what the member adds to it.
+    m_competition.RefreshParticipant(groupNr != 0 ? groupNr : teamNr);
     return entered;
 }
 
@@ -36,18 +42,17 @@ int Entries::EnterGroup(int anlassNr, int groupNr, const QList<int> &memberNrs)
     int entered = 0;
     {
         Transaction transaction(m_competition.data().db());
-        entered += enter(anlassNr, groupNr, true, 0) ? 1 : 0;
+        entered += EnterInto(m_competition.data(), anlassNr, groupNr, true, 0) ? 1 : 0;
         for (int member : memberNrs)
-            entered += enter(anlassNr, member, false, groupNr) ? 1 : 0;
+            entered += EnterInto(m_competition.data(), anlassNr, member, false, groupNr) ? 1 : 0;
         transaction.commit();
     }
-    m_competition.RefreshParticipants();
+    m_competition.RefreshParticipant(groupNr);
     return entered;
 }
 
-bool Entries::enter(int anlassNr, int teamNr, bool isGroup, int groupNr)
+bool Entries::EnterInto(DataLibrary &data, int anlassNr, int teamNr, bool isGroup, int groupNr)
 {
-    DataLibrary &data = m_competition.data();
     Database &db = data.db();
     if (!data.ReadEvent(anlassNr) || data.ReadEntry(anlassNr, teamNr))
         return false;
@@ -55,6 +60,7 @@ bool Entries::enter(int anlassNr, int teamNr, bool isGroup, int groupNr)
     // An entry of a team that does not exist would be invisible and still hold a number.
     if (!team)
         return false;
+    ChangeSource source(db, ChangeLog::Entry);
 
     int groupStartNr = 0;
     if (groupNr != 0) {
@@ -64,7 +70,7 @@ bool Entries::enter(int anlassNr, int teamNr, bool isGroup, int groupNr)
     // A participant keeps its standing number from event to event; only one without a
     // number gets one here, and keeps it.
     if (team->StartNr == 0) {
-        team->StartNr = groupStartNr != 0 ? groupStartNr : nextStartNr(anlassNr);
+        team->StartNr = groupStartNr != 0 ? groupStartNr : nextStartNr(db, anlassNr);
         Statement update(
             db, QStringLiteral("UPDATE Team SET StartNr = :StartNr WHERE TeamNr = :TeamNr"));
         update.bind("StartNr", team->StartNr).bind("TeamNr", teamNr);
@@ -154,11 +160,14 @@ void Entries::RemoveEntry(int teamNr)
     const int anlassNr = m_competition.CurrentAnlassNr();
     if (!data.ReadEntry(anlassNr, teamNr))
         return;
+    Safeguard::Command command(m_competition.safeguard(),
+                               QStringLiteral("Team aus Anlass löschen"));
     {
         Transaction transaction(data.db());
         removeEntry(anlassNr, teamNr);
         transaction.commit();
     }
+    command.done();
     m_competition.RefreshParticipants();
 }
 
@@ -168,11 +177,13 @@ void Entries::RemoveSelectedEntries(const QList<int> &teamNrs)
             QStringLiteral("Wollen Sie die selektierten Einträge wirklich löschen?")))
         return;
     const int anlassNr = m_competition.CurrentAnlassNr();
+    Safeguard::Command command(m_competition.safeguard(), QStringLiteral("Einträge löschen"));
     {
         Transaction transaction(m_competition.data().db());
         for (int teamNr : teamNrs)
             removeEntry(anlassNr, teamNr);
         transaction.commit();
     }
+    command.done();
     m_competition.RefreshParticipants();
 }

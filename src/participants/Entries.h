@@ -3,6 +3,7 @@
 #include <QList>
 
 class Competition;
+class DataLibrary;
 
 // Entries of participants in an event, with their prepared result rows.
 class Entries
@@ -18,6 +19,9 @@ public:
     // The group's entry and one member entry per member, in the order given, as one change;
     // the number of entries written.
     int EnterGroup(int anlassNr, int groupNr, const QList<int> &memberNrs);
+    // The entering itself, inside the caller's transaction and without a refresh, for
+    // callers that have the data module only (an import). False when it left things alone.
+    static bool EnterInto(DataLibrary &data, int anlassNr, int teamNr, bool isGroup, int groupNr);
 
     // Removes entries from the open event after the operator's Yes, with their member
     // entries and the result rows of both, except rows that another entry of the event still
@@ -26,9 +30,7 @@ public:
     void RemoveSelectedEntries(const QList<int> &teamNrs);
 
 private:
-    bool enter(int anlassNr, int teamNr, bool isGroup, int groupNr);
     void removeEntry(int anlassNr, int teamNr);
-    int nextStartNr(int anlassNr);
 
     Competition &m_competition;
 };

@@ -2,6 +2,7 @@
 
 #include "app/Competition.h"
 #include "app/UserInterface.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
@@ -145,15 +146,19 @@ bool Groups::DeleteGroup(int groupNr)
                 .arg(group->Name, usage));
         return false;
     }
-    Transaction transaction(data.db());
-    Statement members(data.db(),
-                      QStringLiteral("DELETE FROM TeamsProGruppe WHERE GruppenNr = :TeamNr"));
-    members.bind("TeamNr", groupNr);
-    members.exec();
-    Statement team(data.db(), QStringLiteral("DELETE FROM Team WHERE TeamNr = :TeamNr"));
-    team.bind("TeamNr", groupNr);
-    team.exec();
-    transaction.commit();
+    Safeguard::Command command(m_competition.safeguard(), QStringLiteral("Gruppe löschen"));
+    {
+        Transaction transaction(data.db());
+        Statement members(data.db(),
+                          QStringLiteral("DELETE FROM TeamsProGruppe WHERE GruppenNr = :TeamNr"));
+        members.bind("TeamNr", groupNr);
+        members.exec();
+        Statement team(data.db(), QStringLiteral("DELETE FROM Team WHERE TeamNr = :TeamNr"));
+        team.bind("TeamNr", groupNr);
+        team.exec();
+        transaction.commit();
+    }
+    command.done();
     return true;
 }
 

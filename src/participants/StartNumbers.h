@@ -15,18 +15,19 @@ public:
     // in it become 0.
     void ClearStartNumbers();
     void ResetRandomNumbers();
-    // A fresh random draw 0..19999 into RandomNum of every participant of the open event.
-    void DrawRandomNumbers();
     // "Neue Startnummern vergeben": asks, then numbers the teams 1, 2, 3 ... in a random
     // order, then the groups, each group's members sharing its number. False on No.
     bool NewStrNrBtnClick();
+    // Its work without question and refresh: clearing, draw and numbering, all or nothing.
+    void DrawStartNumbers();
 
     // Sets the start number of the participant's entry in the open event, if it has one.
     void SetEntryStartNr(int teamNr, int startNr);
 
 private:
-    void setStandingNumber(int teamNr, int startNr);
-    int nextStartNr();
+    // Draws a random order 0..19999 for the open event's participants and numbers every one
+    // of them and each member of its groups, in a few statements over the whole event.
+    void numberDrawnParticipants();
 
     Competition &m_competition;
 };

@@ -1,5 +1,6 @@
 #include "participants/TeamImport.h"
 
+#include "engine/ChangeLog.h"
 #include "engine/Database.h"
 #include "engine/DatabaseError.h"
 #include "engine/Schema.h"
@@ -7,10 +8,14 @@
 #include "engine/Transaction.h"
 #include "participants/TeamEditor.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
+
+#include <optional>
 
 namespace {
 
@@ -79,6 +84,19 @@ int teamColumnLength(int c)
 {
     const Schema::Column *column = Schema::table(QStringLiteral("Team"))->column(columnName(c));
     return column ? column->length : 0;
+}
+
+// NUL and the other control characters have no place in a name; they come from a damaged or
+// binary file. A line break or a tab in a quoted field is what a spreadsheet cell may hold.
+std::optional<QChar> controlCharacter(const QString &field)
+{
+    for (const QChar ch : field) {
+        const char16_t u = ch.unicode();
+        const bool whitespace = u == u'\t' || u == u'\n' || u == u'\r';
+        if ((u < 0x20 && !whitespace) || (u >= 0x7F && u < 0xA0))
+            return ch;
+    }
+    return std::nullopt;
 }
 
 bool parseYesNo(const QString &text, bool &value)
@@ -212,15 +230,31 @@ QList<TeamImport::Record> TeamImport::parseRecords(const QString &text, QChar se
 
 void TeamImport::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_fileError = QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
-                          .arg(path, file.errorString());
+    const auto refuse = [this](const QString &error) {
+        m_fileError = error;
         m_lines.clear();
         m_records.clear();
-        return;
-    }
-    loadData(file.readAll());
+    };
+    // Checked before opening: reading a pipe or a device could wait for ever.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return refuse(QStringLiteral("%1 ist keine gewöhnliche Datei und kann nicht importiert "
+                                     "werden.")
+                          .arg(QDir::toNativeSeparators(path)));
+    const QString tooLarge = QStringLiteral("Die Datei %1 ist zu gross: erlaubt sind höchstens "
+                                            "%2 MB.")
+                                 .arg(QDir::toNativeSeparators(path))
+                                 .arg(MaxFileSize / (1024 * 1024));
+    if (info.size() > MaxFileSize)
+        return refuse(tooLarge);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
+                          .arg(path, file.errorString()));
+    const QByteArray data = file.read(MaxFileSize + 1);
+    if (data.size() > MaxFileSize)
+        return refuse(tooLarge);
+    loadData(data);
 }
 
 void TeamImport::loadData(const QByteArray &data)
@@ -358,6 +392,15 @@ void TeamImport::validate()
                           .arg(record.fields.size())
                           .arg(m_headerFields);
 
+        for (int c = 0; c < ColumnCount; ++c) {
+            const int i = m_columnOf.at(c);
+            const QString field =
+                i >= 0 && i < record.fields.size() ? record.fields.at(i) : QString();
+            if (const std::optional<QChar> bad = controlCharacter(field))
+                errors << QStringLiteral("%1 enthält ein Steuerzeichen (U+%2)")
+                              .arg(quotedText(columnName(c)))
+                              .arg(bad->unicode(), 4, 16, QLatin1Char('0'));
+        }
         for (int c : {Name, Vorname, Hund, Rasse, Kategorie}) {
             if (value(c).isEmpty())
                 errors << QStringLiteral("%1 fehlt").arg(quotedText(columnName(c)));
@@ -395,10 +438,12 @@ void TeamImport::validate()
             const QString key = teamKey(line.team.Name, line.team.Vorname, line.team.Hund);
             if (existing.contains(key)) {
                 line.status = TeamImportLine::Status::Duplicate;
+                line.team.TeamNr = existing.value(key);
                 line.reasons
                     << QStringLiteral("gibt es schon (Team Nr. %1)").arg(existing.value(key));
             } else if (earlierLines.contains(key)) {
                 line.status = TeamImportLine::Status::Duplicate;
+                line.repeatsLine = earlierLines.value(key);
                 line.reasons << QStringLiteral("wiederholt Zeile %1").arg(earlierLines.value(key));
             } else {
                 earlierLines.insert(key, line.lineNumber);
@@ -442,9 +487,10 @@ QStringList TeamImport::errorMessages() const
     return messages;
 }
 
-int TeamImport::write()
+int TeamImport::write(const std::function<void(int teamNr)> &enter)
 {
     Transaction transaction(m_db);
+    ChangeSource source(m_db, ChangeLog::Import);
     // The database may have changed since the file was read; what is written must be what
     // a check right now allows.
     validate();
@@ -472,6 +518,16 @@ int TeamImport::write()
         insert.exec();
         line.team.TeamNr = int(m_db.lastInsertId());
         ++written;
+    }
+    if (enter) {
+        QHash<int, int> teamOfLine;
+        for (const TeamImportLine &line : std::as_const(m_lines)) {
+            const int teamNr =
+                line.repeatsLine != 0 ? teamOfLine.value(line.repeatsLine) : line.team.TeamNr;
+            teamOfLine.insert(line.lineNumber, teamNr);
+            if (teamNr != 0)
+                enter(teamNr);
+        }
     }
     transaction.commit();
     return written;

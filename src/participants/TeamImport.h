@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class Database;
 
 // One data line of an import file and what becomes of it.
@@ -18,7 +20,10 @@ struct TeamImportLine
     int lineNumber = 0; // in the file, the header being line 1 when it is the first
     Status status = Status::New;
     QStringList reasons; // why the line is in error, or which team it repeats
-    TeamRow team; // the values read; Typ 1, KatNr 0 while the category is unknown
+    // The values read; Typ 1, KatNr 0 while the category is unknown. TeamNr: the team the
+    // line stands for once written, or the existing team it repeats.
+    TeamRow team;
+    int repeatsLine = 0; // the earlier line of the file that names the same team
     QString category; // as written in the file
 
     QString statusText() const; // "neu", "übersprungen", "Fehler"
@@ -34,8 +39,10 @@ public:
     explicit TeamImport(Database &db);
 
     // Reads and checks; nothing is written. A problem of the whole file (unreadable, empty,
-    // no usable header) leaves no lines and is given by fileError().
+    // no usable header, not a plain file, too large) leaves no lines and is given by
+    // fileError().
     void load(const QString &path);
+    static constexpr qint64 MaxFileSize = 50 * 1024 * 1024;
     void loadData(const QByteArray &data);
 
     QString fileError() const { return m_fileError; }
@@ -52,7 +59,9 @@ public:
 
     // Writes the new teams in one transaction and returns how many. The database is checked
     // again first; when anything is in error, nothing is written and DatabaseError is thrown.
-    int write();
+    // With enter, every team of the file, new or existing, is then passed to it in the order
+    // of the file, inside the same transaction (entering them into an event).
+    int write(const std::function<void(int teamNr)> &enter = {});
 
     // Text of a file in UTF-8 (with or without byte order mark) or, when it is not valid
     // UTF-8, Windows-1252; UTF-16 with byte order mark is read as well.

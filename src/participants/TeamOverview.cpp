@@ -2,6 +2,7 @@
 
 #include "app/Competition.h"
 #include "app/UserInterface.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
@@ -81,6 +82,9 @@ bool TeamOverview::DeleteTeam(const OverviewRow &row)
                 .arg(name, usage));
         return false;
     }
+    Safeguard::Command command(m_competition.safeguard(),
+                               row.isGroup() ? QStringLiteral("Gruppe löschen")
+                                             : QStringLiteral("Team löschen"));
     {
         Transaction transaction(data.db());
         // A group takes its memberships along: left behind, they would keep its former
@@ -94,6 +98,7 @@ bool TeamOverview::DeleteTeam(const OverviewRow &row)
         team.exec();
         transaction.commit();
     }
+    command.done();
     Reload();
     return true;
 }
@@ -138,7 +143,7 @@ bool TeamOverview::InsertWithStartNr(const OverviewRow &row)
         }
         transaction.commit();
     }
-    m_competition.RefreshParticipants();
+    m_competition.RefreshParticipant(row.TeamNr);
     Reload();
     message = row.displayName() + QStringLiteral(" wurde mit Startnummer ")
         + QString::number(startNr) + QStringLiteral(" in den Anlass eingefügt.");

@@ -5,8 +5,8 @@
 #include "engine/Transaction.h"
 #include "ranking/EventEntries.h"
 
-RankNumbering::RankNumbering(DataLibrary &data, const EventRow &event)
-    : m_data(data), m_event(event)
+RankNumbering::RankNumbering(DataLibrary &data, const EventRow &event, const EventEntries *entries)
+    : m_data(data), m_event(event), m_sharedEntries(entries)
 { }
 
 RankNumbering::~RankNumbering() = default;
@@ -52,6 +52,8 @@ QStringList RankNumbering::RankOrderLines(int katNr, const QString &method, int 
 
 const EventEntries &RankNumbering::entries()
 {
+    if (m_sharedEntries)
+        return *m_sharedEntries;
     if (!m_entries)
         m_entries = std::make_unique<EventEntries>(m_data, m_event.AnlassNr);
     return *m_entries;

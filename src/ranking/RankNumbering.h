@@ -37,7 +37,9 @@ class RankNumbering
 public:
     static constexpr int NotFinished = 999;
 
-    RankNumbering(DataLibrary &data, const EventRow &event);
+    // entries: the event's entries as a filling has just read them, to be used instead of
+    // reading them again; nullptr reads them for each pass.
+    RankNumbering(DataLibrary &data, const EventRow &event, const EventEntries *entries = nullptr);
     ~RankNumbering();
 
     // The statement of the ordered view.
@@ -69,5 +71,6 @@ private:
     qsizetype m_pos = 0;
     int m_rankCounter = 1;
     std::unique_ptr<EventEntries> m_entries;
+    const EventEntries *m_sharedEntries = nullptr;
     std::unique_ptr<Statement> m_setRank;
 };

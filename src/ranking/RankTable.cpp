@@ -46,6 +46,7 @@ void RankTable::beginFilling(bool clear)
     // Entries and results as they are now, read once for the whole filling.
     m_entries.reset();
     m_totalsLoaded = false;
+    m_groupTotalsLoaded = false;
     m_listedLoaded = false;
     if (clear)
         ClearRankTable();
@@ -68,14 +69,30 @@ void RankTable::loadTotals()
     if (m_totalsLoaded)
         return;
     m_teamTotals.clear();
-    m_groupTotals.clear();
-    // The sums that TotalPoints and TotalTime give, for every participant at once.
-    Statement own(m_data.db(),
-                  QStringList{QStringLiteral("SELECT TeamNr, sum(Punkte), sum(Zeit) FROM Parcours"),
-                              QStringLiteral("WHERE AnlassNr = :AnlassNr GROUP BY TeamNr")});
+    m_resultTeams.clear();
+    // The sums that TotalPoints and TotalTime give, for every team with result rows at once,
+    // by TeamNr: the single list walks this order, so the results are read only once.
+    Statement own(
+        m_data.db(),
+        QStringList{QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0), sum(p.Punkte), "
+                                   "sum(p.Zeit) FROM Parcours p"),
+                    QStringLiteral("LEFT JOIN Team t ON t.TeamNr = p.TeamNr"),
+                    QStringLiteral("WHERE p.AnlassNr = :AnlassNr GROUP BY p.TeamNr "
+                                   "ORDER BY p.TeamNr")});
     own.bind("AnlassNr", m_event.AnlassNr);
-    while (own.next())
-        m_teamTotals.insert(int(own.integer(0)), {own.real(1), own.real(2)});
+    while (own.next()) {
+        const int teamNr = int(own.integer(0));
+        m_teamTotals.insert(teamNr, {own.real(2), own.real(3)});
+        m_resultTeams.append({teamNr, int(own.integer(1))});
+    }
+    m_totalsLoaded = true;
+}
+
+const QHash<int, RankTable::Totals> &RankTable::groupTotals()
+{
+    if (m_groupTotalsLoaded)
+        return m_groupTotals;
+    m_groupTotals.clear();
     Statement groups(
         m_data.db(),
         QStringList{
@@ -85,7 +102,8 @@ void RankTable::loadTotals()
     groups.bind("AnlassNr", m_event.AnlassNr);
     while (groups.next())
         m_groupTotals.insert(int(groups.integer(0)), {groups.real(1), groups.real(2)});
-    m_totalsLoaded = true;
+    m_groupTotalsLoaded = true;
+    return m_groupTotals;
 }
 
 void RankTable::appendRow(int teamNr, int katNr, const Totals &totals)
@@ -109,7 +127,7 @@ void RankTable::AddRankEntry(int teamNr, int katNr)
     if (isListed(teamNr))
         return;
     loadTotals();
-    const Totals totals = (isGroup ? m_groupTotals : m_teamTotals).value(teamNr);
+    const Totals totals = isGroup ? groupTotals().value(teamNr) : m_teamTotals.value(teamNr);
     try {
         appendRow(teamNr, katNr, totals);
     } catch (const DatabaseError &) {
@@ -120,7 +138,8 @@ void RankTable::AddRankEntry(int teamNr, int katNr)
 
 void RankTable::numberRanks(int katNr, bool additionalGame)
 {
-    RankNumbering(m_data, m_event).NumberRanks(katNr, additionalGame);
+    // The entries this filling read are those of the numbering: both run in one transaction.
+    RankNumbering(m_data, m_event, &entries()).NumberRanks(katNr, additionalGame);
 }
 
 void RankTable::FillRankTable(int katNr, bool numberNow)
@@ -145,20 +164,14 @@ void RankTable::FillRankTable(int katNr, bool numberNow)
         members[int(m.integer(0))].append({int(m.integer(1)), int(m.integer(2))});
 
     // The result rows by TeamNr; a team's further rows add nothing, so one per team will do.
-    Statement rows(
-        m_data.db(),
-        QStringList{
-            QStringLiteral("SELECT p.TeamNr, coalesce(t.KatNr, 0) FROM Parcours p"),
-            QStringLiteral("LEFT JOIN Team t ON t.TeamNr = p.TeamNr"),
-            QStringLiteral("WHERE p.AnlassNr = :AnlassNr GROUP BY p.TeamNr ORDER BY p.TeamNr")});
-    rows.bind("AnlassNr", m_event.AnlassNr);
-    while (rows.next()) {
-        const int teamNr = int(rows.integer(0));
+    loadTotals();
+    const QList<ResultTeam> resultTeams = m_resultTeams;
+    for (const auto &[teamNr, katNr] : resultTeams) {
         if (!flags.isFinished(teamNr, false))
             continue;
         const int groupNr = flags.groupNrOf(teamNr);
         if (groupNr == 0) {
-            AddRankEntry(teamNr, int(rows.integer(1)));
+            AddRankEntry(teamNr, katNr);
             continue;
         }
         for (const auto &[member, memberKatNr] : members.value(groupNr))

@@ -51,9 +51,17 @@ private:
         Totals totals;
     };
 
+    struct ResultTeam
+    {
+        int teamNr = 0;
+        int katNr = 0;
+    };
+
     const EventEntries &entries();
-    // Main-game totals of the event's result rows, per team and per group of members.
+    // Main-game totals of the event's result rows per team, and the teams in TeamNr order.
     void loadTotals();
+    // The same per group, over its members' rows.
+    const QHash<int, Totals> &groupTotals();
     QList<AddGameTotals> addGameTotals();
     void appendRow(int teamNr, int katNr, const Totals &totals);
     void numberRanks(int katNr, bool additionalGame);
@@ -65,6 +73,8 @@ private:
     std::unique_ptr<EventEntries> m_entries;
     bool m_totalsLoaded = false;
     QHash<int, Totals> m_teamTotals;
+    QList<ResultTeam> m_resultTeams;
+    bool m_groupTotalsLoaded = false;
     QHash<int, Totals> m_groupTotals;
     QSet<int> m_listed; // TeamNr of the rows in Rang
     bool m_listedLoaded = false;

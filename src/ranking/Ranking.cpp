@@ -3,7 +3,9 @@
 #include "app/Competition.h"
 #include "app/Guard.h"
 #include "app/UserInterface.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/DatabaseError.h"
 #include "engine/Statement.h"
 #include "ranking/RankTable.h"
@@ -69,7 +71,7 @@ void Ranking::RunRankList(bool print, bool additionalGame, bool groupList)
     guarded(m_competition.ui(), [&] { runRankList(print, additionalGame, groupList); });
 }
 
-void Ranking::runRankList(bool print, bool additionalGame, bool groupList)
+void Ranking::runRankList(bool print, bool additionalGame, bool groupList, int proposedKatNr)
 {
     if (!m_competition.event())
         return;
@@ -79,13 +81,21 @@ void Ranking::runRankList(bool print, bool additionalGame, bool groupList)
 
     RankListChoice choice = FillCategoryChoice();
     choice.kind = additionalGame ? RankListReport::AddGame : RankListReport::Normal;
+    if (proposedKatNr != 0 && choice.categoryNumbers.contains(proposedKatNr))
+        choice.categoryIndex = int(choice.categoryNumbers.indexOf(proposedKatNr));
     if (!ui.chooseRankList(choice))
         return;
     BusyCursor busy(ui);
     const int katNr = categoryNumber(choice);
     const int kind = choice.kind;
+    const bool withPrinted = choice.withPrinted;
 
-    RankTable table(data, event);
+    // The standings: every finished participant, numbered in the order of the whole field as
+    // without automatic rank lists, whatever was printed before.
+    EventRow ranked = event;
+    if (withPrinted)
+        ranked.AutoRangBerechnung = false;
+    RankTable table(data, ranked);
     switch (kind) {
     case RankListReport::AddGame:
         table.FillAddGameRankTable(katNr);
@@ -101,14 +111,15 @@ void Ranking::runRankList(bool print, bool additionalGame, bool groupList)
             table.FillRankTable(katNr, true);
         break;
     }
-    m_report->PrepareRankList(katNr, kind, groupList);
+    m_report->PrepareRankList(katNr, kind, groupList, withPrinted);
     busy.restore();
     if (print)
         ui.printReport(m_report->document(), true);
     else
         ui.previewReport(m_report->document());
 
-    if (event.AutoRangBerechnung && ui.askOkCancel(ConfirmPrinted)) {
+    // A list that shows the printed again marks nobody: it is not the next list of a batch.
+    if (event.AutoRangBerechnung && !withPrinted && ui.askOkCancel(ConfirmPrinted)) {
         BusyCursor marking(ui);
         m_report->PrepareRankList(katNr, kind, groupList);
         // The flag is that of the list's game: an additional-game list marked as printed in
@@ -148,13 +159,14 @@ void Ranking::refreshCounts(bool show, bool additionalGame)
         return;
     try {
         DataLibrary &data = m_competition.data();
-        const int anlassNr = m_competition.CurrentAnlassNr();
+        const QHash<int, int> counts =
+            data.NumberOfTeamsPerCategory(m_competition.CurrentAnlassNr(), additionalGame);
         for (const CategoryRow &category : data.Categories()) {
-            const int count = data.NumberOfTeams(anlassNr, category.KatNr, additionalGame);
+            const int count = counts.value(category.KatNr);
             lines << QString::number(count) + QStringLiteral(" : ") + category.KatBez;
             publish(lines);
             // A run that went through has rebuilt both lists itself.
-            if (ProposeRankList(count, category.KatBez, additionalGame))
+            if (ProposeRankList(count, category.KatBez, additionalGame, category.KatNr))
                 return;
         }
     } catch (const DatabaseError &) {
@@ -163,7 +175,7 @@ void Ranking::refreshCounts(bool show, bool additionalGame)
     }
 }
 
-bool Ranking::ProposeRankList(int count, const QString &katBez, bool additionalGame)
+bool Ranking::ProposeRankList(int count, const QString &katBez, bool additionalGame, int katNr)
 {
     if (!m_competition.mainWindowShown || !m_competition.event())
         return false;
@@ -175,7 +187,7 @@ bool Ranking::ProposeRankList(int count, const QString &katBez, bool additionalG
                : QStringLiteral(" - Rangliste. Wollen Sie sie ausdrucken?"));
     if (!m_competition.ui().askYesNo(question))
         return false;
-    runRankList(false, additionalGame, false);
+    runRankList(false, additionalGame, false, katNr);
     return true;
 }
 
@@ -199,6 +211,11 @@ void Ranking::resetPrinted(bool additionalGame)
     if (!m_competition.ui().askYesNo(question + QLatin1Char('\n') + LoseOverview))
         return;
     BusyCursor busy(m_competition.ui());
+    Safeguard::Command command(m_competition.safeguard(),
+                               additionalGame
+                                   ? QStringLiteral("Gedruckte im Zusatzspiel zurücksetzen")
+                                   : QStringLiteral("Gedruckte zurücksetzen"));
+    ChangeSource source(m_competition.data().db(), ChangeLog::MainWindow);
     Statement s(m_competition.data().db(),
                 additionalGame ? QStringLiteral("UPDATE TeamsProAnlass SET ZusatzRangBerechnet = 0 "
                                                 "WHERE AnlassNr = :AnlassNr")
@@ -206,6 +223,7 @@ void Ranking::resetPrinted(bool additionalGame)
                                                 "WHERE AnlassNr = :AnlassNr"));
     s.bind("AnlassNr", m_competition.CurrentAnlassNr());
     s.exec();
+    command.done();
     m_competition.RefreshParticipants();
     const bool autoRank = m_competition.hasAutoRank();
     if (additionalGame)

@@ -22,7 +22,8 @@ public:
     void RefreshFinishedCounts(bool show);
     void RefreshAddGameFinishedCounts(bool show);
     // True when the operator accepted the proposal; that ends the counting pass that asked.
-    bool ProposeRankList(int count, const QString &katBez, bool additionalGame);
+    // The rank list dialog then opens on the proposed category katNr.
+    bool ProposeRankList(int count, const QString &katBez, bool additionalGame, int katNr = 0);
 
     void ResetItemClick();
     void ResetAddItemClick();
@@ -38,7 +39,7 @@ public:
 
 private:
     // Throws the engine's errors to the caller.
-    void runRankList(bool print, bool additionalGame, bool groupList);
+    void runRankList(bool print, bool additionalGame, bool groupList, int proposedKatNr = 0);
     void refreshCounts(bool show, bool additionalGame);
     void resetPrinted(bool additionalGame);
 

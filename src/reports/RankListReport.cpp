@@ -2,8 +2,10 @@
 
 #include "app/Competition.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
+#include "reports/ReportElements.h"
 #include "reports/ReportFooter.h"
 
 namespace {
@@ -15,47 +17,14 @@ const QString TimeFirst = QStringLiteral("Zeit / Punkte");
 constexpr double LeadingValueLeft = 174.6;
 constexpr double TrailingValueLeft = 185.7;
 
-FontSpec arial(double pointSize, bool bold = false)
-{
-    return FontSpec{QStringLiteral("Arial"), pointSize, bold, false};
-}
-
-Element text(const QString &name, const QString &caption, double left, double top,
-             const FontSpec &font)
-{
-    Element e;
-    e.name = name;
-    e.kind = ElementKind::Label;
-    e.text = caption;
-    e.left = left;
-    e.top = top;
-    e.font = font;
-    return e;
-}
+using ReportElements::arial;
+using ReportElements::rule;
+using ReportElements::text;
 
 Element field(const QString &name, double left, double width, Align align,
               const QString &format = QString())
 {
-    Element e;
-    e.name = name;
-    e.kind = ElementKind::Field;
-    e.field = name;
-    e.format = format;
-    e.left = left;
-    e.top = 0.5;
-    e.width = width;
-    e.height = 4.0;
-    e.align = align;
-    e.font = arial(8);
-    return e;
-}
-
-Element rule(double top)
-{
-    Element e;
-    e.kind = ElementKind::Line;
-    e.top = top;
-    return e;
+    return ReportElements::field(name, left, width, align, format, 8, 4.0);
 }
 
 } // namespace
@@ -75,15 +44,8 @@ ReportDocument RankListReport::layout()
     Band title;
     title.kind = BandKind::Title;
     title.height = 26.7;
-    Element reportTitle;
-    reportTitle.name = QStringLiteral("Title");
-    reportTitle.kind = ElementKind::ReportTitle;
-    reportTitle.top = 4.0;
-    reportTitle.centerOnBand = true;
-    reportTitle.font = arial(16, true);
-    title.elements.append(reportTitle);
-    Element subtitle = text(QStringLiteral("Subtitle"), QString(), 0, 13.2, arial(11, true));
-    subtitle.centerOnBand = true;
+    title.elements.append(ReportElements::reportTitle());
+    Element subtitle = ReportElements::centred(QStringLiteral("Subtitle"), 13.2, arial(11, true));
     subtitle.wrap = true;
     title.elements.append(subtitle);
     const QList<QPair<QString, double>> headings{
@@ -135,7 +97,7 @@ ReportDocument RankListReport::layout()
     return doc;
 }
 
-void RankListReport::PrepareRankList(int katNr, int kind, bool groupList)
+void RankListReport::PrepareRankList(int katNr, int kind, bool groupList, bool withPrinted)
 {
     const EventRow event = m_competition.event().value_or(EventRow());
     DataLibrary &data = m_competition.data();
@@ -186,10 +148,13 @@ void RankListReport::PrepareRankList(int katNr, int kind, bool groupList)
             + finished + QStringLiteral(", 0) end) <> 0)")};
     if (katNr > 0)
         lines << QStringLiteral(" and Rang.KatNr = ") + QString::number(katNr);
-    const QString mainGame =
-        QStringLiteral(" and Teams.Abgeschlossen = True and Teams.RangBerechnet = False");
-    const QString addGame = QStringLiteral(
-        " and Teams.ZusatzAbgeschlossen = True and Teams.ZusatzRangBerechnet = False");
+    const QString mainGame = withPrinted
+        ? QStringLiteral(" and Teams.Abgeschlossen = True")
+        : QStringLiteral(" and Teams.Abgeschlossen = True and Teams.RangBerechnet = False");
+    const QString addGame = withPrinted
+        ? QStringLiteral(" and Teams.ZusatzAbgeschlossen = True")
+        : QStringLiteral(
+            " and Teams.ZusatzAbgeschlossen = True and Teams.ZusatzRangBerechnet = False");
     if (kind == Normal || kind == Both)
         lines << mainGame;
     if (kind == AddGame || kind == Both)
@@ -241,6 +206,7 @@ void RankListReport::ArrangeValueColumns()
 void RankListReport::MarkListedPrinted(bool additionalGame)
 {
     Transaction transaction(m_competition.data().db());
+    ChangeSource source(m_competition.data().db(), ChangeLog::RankList);
     const int teamColumn = m_document.data.columnIndex(QStringLiteral("TeamNr"));
     for (; m_currentRow < m_document.data.rows.size(); ++m_currentRow)
         MarkEntryPrinted(m_document.data.rows.at(m_currentRow).at(teamColumn).toInt(),

@@ -15,8 +15,8 @@ public:
     explicit RankListReport(Competition &competition);
 
     // Titles, value columns and rows for a list of katNr (0: all categories); the rows are
-    // read from their first.
-    void PrepareRankList(int katNr, int kind, bool groupList);
+    // read from their first. withPrinted lists also the participants already marked printed.
+    void PrepareRankList(int katNr, int kind, bool groupList, bool withPrinted = false);
     // The leading quantity of the rank method stands first.
     void ArrangeValueColumns();
     // Marks the listed participants from the current row to the end as printed, all or none.

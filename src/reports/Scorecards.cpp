@@ -37,7 +37,7 @@ Scorecards::~Scorecards() = default;
 void Scorecards::OutputScorecards(bool toPrinter, int teamNr)
 {
     DataLibrary &data = m_competition.data();
-    QList<int> members;
+    QList<int> cards{teamNr};
     if (teamNr >= 1) {
         const std::optional<TeamRow> team = data.ReadTeam(teamNr);
         if (team && team->Typ == 2) {
@@ -48,12 +48,16 @@ void Scorecards::OutputScorecards(bool toPrinter, int teamNr)
                                        "GruppenNr = :GruppenNr ORDER BY GruppenNr, TeamNr"));
             s.bind("GruppenNr", teamNr);
             while (s.next())
-                members << int(s.integer(0));
+                cards << int(s.integer(0));
         }
     }
-    OutputScorecard(toPrinter, teamNr);
-    for (int member : members)
-        OutputScorecard(toPrinter, member);
+    if (!toPrinter) {
+        for (int card : cards)
+            OutputScorecard(false, card);
+        return;
+    }
+    // A group's card and its members' cards are one job, so that they come out together.
+    printCards(cards);
 }
 
 void Scorecards::OutputScorecard(bool toPrinter, int teamNr)
@@ -71,6 +75,17 @@ void Scorecards::output(bool toPrinter, bool showProgress)
         m_competition.ui().previewReport(m_report->document());
 }
 
+bool Scorecards::printCards(const QList<int> &teamNrs)
+{
+    const std::optional<EventRow> &event = m_competition.event();
+    return m_competition.ui().printReports(
+        event ? event->AnlassBez : QString(), int(teamNrs.size()),
+        [this, &teamNrs](int i) -> const Report::ReportDocument * {
+            // A participant that is gone gets no card rather than one with another's name.
+            return m_report->PrepareScorecard(teamNrs.at(i)) ? &m_report->document() : nullptr;
+        });
+}
+
 void Scorecards::PrintAllScorecardsItemClick()
 {
     UserInterface &ui = m_competition.ui();
@@ -81,13 +96,13 @@ void Scorecards::PrintAllScorecardsItemClick()
     // hourglass is gone, whether the batch ended or failed.
     OnExit backToFirstRow([this] { m_competition.goToFirstRow(); });
     BusyCursor busy(ui);
-    // A copy: the list is walked without moving the grid, which therefore needs no repaint.
-    const QList<ParticipantRow> participants = m_competition.participants();
-    for (const ParticipantRow &p : participants) {
-        // A group gets its own card only; its members are not in the list.
-        if (m_report->PrepareScorecard(p.TeamNr))
-            output(true, false);
-    }
+    // One job of many pages: on a printer that writes files, one card per job would leave
+    // only the last. A group gets its own card only; its members are not in the list.
+    QList<int> teamNrs;
+    teamNrs.reserve(m_competition.participants().size());
+    for (const ParticipantRow &p : m_competition.participants())
+        teamNrs << p.TeamNr;
+    printCards(teamNrs);
 }
 
 void Scorecards::outputPost(bool toPrinter, bool showProgress)
@@ -131,10 +146,12 @@ void Scorecards::OutputPostScorecards(bool toPrinter, bool allPosts)
             QStringLiteral("Wollen Sie die Bewertungsbögen von allen Posten ausdrucken?")))
         return;
     BusyCursor busy(ui);
-    for (const PostRow &post : posts) {
-        m_postReport->PreparePostScorecard(&post);
-        outputPost(true, false);
-    }
+    const std::optional<EventRow> &event = m_competition.event();
+    ui.printReports(event ? event->AnlassBez : QString(), int(posts.size()),
+                    [this, &posts](int i) -> const Report::ReportDocument * {
+                        m_postReport->PreparePostScorecard(&posts.at(i));
+                        return &m_postReport->document();
+                    });
 }
 
 void Scorecards::OutputEmptyPostScorecard()

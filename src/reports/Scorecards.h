@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 #include <memory>
 
 class Competition;
@@ -14,8 +16,8 @@ public:
     explicit Scorecards(Competition &competition);
     ~Scorecards();
 
-    // The card of a participant and, for a group, one per member; teamNr 0 gives the blank
-    // card. toPrinter false previews each card in turn.
+    // The card of a participant and, for a group, one per member, printed as one job;
+    // teamNr 0 gives the blank card. toPrinter false previews each card in turn.
     void OutputScorecards(bool toPrinter, int teamNr);
     void OutputScorecard(bool toPrinter, int teamNr);
     void PrintAllScorecardsItemClick();
@@ -27,6 +29,8 @@ public:
 
 private:
     void output(bool toPrinter, bool showProgress);
+    // The cards of these participants as one print job; false when the operator cancelled.
+    bool printCards(const QList<int> &teamNrs);
     void outputPost(bool toPrinter, bool showProgress);
 
     Competition &m_competition;

@@ -2,6 +2,7 @@
 
 #include "app/Competition.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/Statement.h"
 #include "ranking/Ranking.h"
 
@@ -11,6 +12,7 @@ FinishedStatus::FinishedStatus(Competition &competition) : m_competition(competi
 void FinishedStatus::writeFlag(const char *column, int teamNr, bool value)
 {
     // Only the entry itself: a group's members keep the flags they were entered with.
+    ChangeSource source(m_competition.data().db(), ChangeLog::MainWindow);
     Statement s(m_competition.data().db(),
                 QStringLiteral("UPDATE TeamsProAnlass SET %1 = :Value "
                                "WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr")

@@ -2,6 +2,7 @@
 
 #include "app/UserInterface.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "engine/Statement.h"
 #include "engine/Transaction.h"
 
@@ -366,6 +367,7 @@ bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
     if (AllPointsEntered() && !finished)
         finished = ui.askYesNo(AllPointsQuestion);
     Transaction transaction(m_data.db());
+    ChangeSource source(m_data.db(), ChangeLog::ResultEntry);
     Statement update(
         m_data.db(),
         QStringList{

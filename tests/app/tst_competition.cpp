@@ -1,6 +1,8 @@
 #include "app/Competition.h"
 #include "data/DataLibrary.h"
 #include "engine/DatabaseError.h"
+#include "participants/Entries.h"
+#include "results/FinishedStatus.h"
 #include "support/TestDatabase.h"
 
 #include <QSignalSpy>
@@ -168,6 +170,61 @@ private Q_SLOTS:
         QVERIFY(t.data.ReadEvent(n));
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM TeamsProAnlass")), 1);
         QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Parcours")), 1);
+    }
+
+    // Entering a participant or saving results updates one row; the list must then be the one
+    // a full refresh would read, and the view is told about that row alone.
+    void aRowUpdateEqualsAFullRefresh()
+    {
+        TestDatabase t;
+        const int kat = t.addCategory(QStringLiteral("Senioren"));
+        const int event = t.addEvent(QStringLiteral("Sommer"));
+        const int post = t.addPost(QStringLiteral("Wald"));
+        const int anna = t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat, false, 5);
+        const int ben = t.addTeam(QStringLiteral("Keller"), QStringLiteral("Ben"), kat, false, 2);
+        const int clara = t.addTeam(QStringLiteral("Roth"), QStringLiteral("Clara"), kat, false, 3);
+        const int group = t.addGroup(QStringLiteral("Wirbel"), kat, false, 9);
+        const int gina = t.addTeam(QStringLiteral("Iseli"), QStringLiteral("Gina"), kat, true);
+        t.addMember(group, gina);
+        t.addEntry(event, anna, 5);
+        t.addEntry(event, ben, 2);
+        t.open(event);
+        Competition &c = *t.competition;
+        QSignalSpy full(&c, &Competition::participantsChanged);
+        QSignalSpy inserted(&c, &Competition::participantInserted);
+        QSignalSpy removed(&c, &Competition::participantRemoved);
+        QSignalSpy changed(&c, &Competition::participantChanged);
+        const auto sameAsFull = [&] {
+            return c.participants() == t.data.ParticipantList(event);
+        };
+
+        c.entries().EnterParticipant(event, clara, false, 0); // between Ben and Anna
+        QVERIFY(sameAsFull());
+        QCOMPARE(c.participantIndex(clara), 1);
+        c.entries().EnterGroup(event, group, {gina}); // after everyone, with its member's flag
+        QVERIFY(sameAsFull());
+        QCOMPARE(c.participants().last().CalcZusatz, QStringLiteral("Ja"));
+        QCOMPARE(inserted.count(), 2);
+
+        t.addResult(event, post, anna, 7.5, 12.25);
+        c.finishedStatus().SetFinished(anna, true, false);
+        c.RefreshParticipant(anna);
+        t.addResult(event, post, gina, 3, 4); // counts for the group's row
+        c.RefreshParticipant(group);
+        QVERIFY(sameAsFull());
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(c.participants().at(c.participantIndex(anna)).CalcSumOfPoints, 7.5);
+
+        t.db().exec(
+            QStringLiteral("UPDATE TeamsProAnlass SET StartNr = 1 WHERE TeamNr = %1").arg(anna));
+        c.RefreshParticipant(anna); // moves to the top
+        QVERIFY(sameAsFull());
+        QCOMPARE(c.participantIndex(anna), 0);
+        t.db().exec(QStringLiteral("DELETE FROM TeamsProAnlass WHERE TeamNr = %1").arg(ben));
+        c.RefreshParticipant(ben);
+        QVERIFY(sameAsFull());
+        QCOMPARE(removed.count(), 2);
+        QCOMPARE(full.count(), 0);
     }
 };
 

@@ -1,8 +1,11 @@
 #include "app/ui/AboutDialog.h"
 #include "app/ui/Forms.h"
+#include "app/ui/GuiUserInterface.h"
 #include "app/ui/HelpWindow.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/OpenCompForm.h"
+#include "backup/ChangeHistory.h"
+#include "backup/ui/HistoryDialog.h"
 #include "event/ui/DataDetailForm.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
@@ -29,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -161,6 +165,19 @@ private Q_SLOTS:
         e.t.competition->scorecards().OutputScorecards(false, e.anna);
         ReportPreviewDialog preview(e.t.ui.previews.constFirst(), nullptr, e.t.ui);
         check(&preview);
+        HistoryDialog history(QStringLiteral("Arnold Anna"), {}, &e.main());
+        check(&history);
+        const std::unique_ptr<QProgressDialog> progress =
+            ReportPrinting::progressDialog(QStringLiteral("Bewertungsbögen"), &e.main());
+        check(progress.get());
+        // The restore command's choice of a backup.
+        whenOpen([&](QWidget *dialog) { problems << accessKeyProblems(dialog); });
+        int index = 0;
+        GuiUserInterface gui(f);
+        gui.setParentWidget(&e.main());
+        gui.chooseItem(QStringLiteral("Sicherung wiederherstellen"),
+                       QStringLiteral("Vorhandene Sicherungen, die neueste zuoberst:"),
+                       {QStringLiteral("heute")}, index);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u"\n")));
     }
 
@@ -249,9 +266,11 @@ private Q_SLOTS:
         });
         press(Qt::Key_Return);
         // Four cells a post (points, time, and those of the additional game), six posts;
-        // then out of the grid to the buttons and round to the check boxes above it.
+        // then out of the grid to the buttons, left to right, and round to the check boxes
+        // above it.
         QStringList expected(4 * 6, u"StringGrid1"_s);
-        expected << u"SaveBtn"_s << u"CancelBtn"_s << u"CheckBox1"_s << u"CheckBox2"_s;
+        expected << u"HistoryBtn"_s << u"SaveBtn"_s << u"CancelBtn"_s << u"CheckBox1"_s
+                 << u"CheckBox2"_s;
         QCOMPARE(walked, expected);
     }
 

@@ -33,7 +33,9 @@ private Q_SLOTS:
         QCOMPARE(overview.status, 0);
         const QStringList names = {QStringLiteral("init-db"),  QStringLiteral("events"),
                                    QStringLiteral("ranklist"), QStringLiteral("scorecards"),
-                                   QStringLiteral("check"),    QStringLiteral("import-teams")};
+                                   QStringLiteral("check"),    QStringLiteral("import-teams"),
+                                   QStringLiteral("backup"),   QStringLiteral("backups"),
+                                   QStringLiteral("restore"),  QStringLiteral("log")};
         for (const QString &name : names) {
             QVERIFY2(overview.out.contains(QStringLiteral("  ") + name + QLatin1Char(' ')),
                      qPrintable(name));

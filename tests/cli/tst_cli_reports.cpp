@@ -1,5 +1,6 @@
 #include "ranking/Ranking.h"
 #include "reportengine/render/ReportTableWriter.h"
+#include "reports/StartListReport.h"
 #include "support/CliProcess.h"
 #include "support/ReportTestUtil.h"
 #include "support/TestDatabase.h"
@@ -7,7 +8,10 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -69,13 +73,14 @@ struct Fixture
 
     // The rows the program's preview shows after a run from the menu with this choice, in
     // the CSV the command writes.
-    QByteArray previewCsv(int katNr, int kind, bool groupList)
+    QByteArray previewCsv(int katNr, int kind, bool groupList, bool withPrinted = false)
     {
         t.open(event);
         t.ui.clear();
         t.ui.rankListChooser = [&](RankListChoice &choice) {
             choice.categoryIndex = int(choice.categoryNumbers.indexOf(katNr));
             choice.kind = kind;
+            choice.withPrinted = withPrinted;
             return true;
         };
         t.ui.answers << false; // do not mark the list as printed
@@ -119,16 +124,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("category"); // "S", "J": the category's number
         QTest::addColumn<int>("kind");
         QTest::addColumn<bool>("groupList");
+        QTest::addColumn<bool>("withPrinted");
         QTest::newRow("single, all") << "single"
-                                     << "all" << 0 << false;
+                                     << "all" << 0 << false << false;
         QTest::newRow("single, by name") << "single"
-                                         << "senioren" << 0 << false;
+                                         << "senioren" << 0 << false << false;
         QTest::newRow("group, all") << "group"
-                                    << "ALL" << 0 << true;
+                                    << "ALL" << 0 << true << false;
         QTest::newRow("additional, by number") << "additional"
-                                               << "J" << 1 << false;
+                                               << "J" << 1 << false << false;
         QTest::newRow("combined, all") << "combined"
-                                       << "all" << 2 << false;
+                                       << "all" << 2 << false << false;
+        QTest::newRow("standings: with printed") << "single"
+                                                 << "senioren" << 0 << false << true;
     }
 
     void ranklistWritesThePreviewsRows()
@@ -137,6 +145,7 @@ private Q_SLOTS:
         QFETCH(QString, category);
         QFETCH(int, kind);
         QFETCH(bool, groupList);
+        QFETCH(bool, withPrinted);
         Fixture f;
         int katNr = 0;
         if (category == QLatin1String("J"))
@@ -145,14 +154,20 @@ private Q_SLOTS:
             katNr = f.senioren;
 
         const auto before = f.files();
-        const CliRun r = runCli({QStringLiteral("ranklist"), f.dir(), QStringLiteral("--event"),
-                                 QString::number(f.event), QStringLiteral("--category"), category,
-                                 QStringLiteral("--kind"), kindOption});
+        QStringList args{QStringLiteral("ranklist"),   f.dir(),
+                         QStringLiteral("--event"),    QString::number(f.event),
+                         QStringLiteral("--category"), category,
+                         QStringLiteral("--kind"),     kindOption};
+        if (withPrinted)
+            args << QStringLiteral("--with-printed");
+        const CliRun r = runCli(args);
         QCOMPARE(r.err, QString());
         QCOMPARE(r.status, 0);
         QCOMPARE(f.files(), before);
 
-        const QByteArray expected = f.previewCsv(katNr, kind, groupList);
+        const QByteArray expected = f.previewCsv(katNr, kind, groupList, withPrinted);
+        // Dora is on a printed list: only the standings show her.
+        QCOMPARE(expected.contains("Frei Dora"), withPrinted);
         QVERIFY(f.rows > 0);
         QCOMPARE(QString::fromUtf8(r.bytes), QString::fromUtf8(expected));
     }
@@ -255,6 +270,55 @@ private Q_SLOTS:
         }
     }
 
+    void startlistWritesTheProgramsList()
+    {
+        Fixture f;
+        const auto before = f.files();
+        const CliRun r = runCli({QStringLiteral("startlist"), f.dir(), QStringLiteral("--event"),
+                                 QString::number(f.event), QStringLiteral("--category"),
+                                 QStringLiteral("junioren")});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.status, 0);
+        QCOMPARE(f.files(), before);
+        f.t.open(f.event);
+        StartListReport report(*f.t.competition);
+        report.PrepareStartList(f.junioren);
+        QCOMPARE(QString::fromUtf8(r.bytes),
+                 QString::fromUtf8(withoutBom(Render::ReportTableWriter(report.document()).csv())));
+        QVERIFY(r.out.contains(QStringLiteral("  Huber Fritz")));
+    }
+
+    void startlistDrawsAndKeepsOnlyWhenAsked()
+    {
+        Fixture f;
+        const auto before = f.files();
+        const QString file = f.t.programDir() + QStringLiteral("/start.csv");
+        const CliRun r = runCli({QStringLiteral("startlist"), f.dir(), QStringLiteral("--event"),
+                                 QString::number(f.event), QStringLiteral("--draw"),
+                                 QStringLiteral("-o"), file});
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("Neue Startnummern vergeben und gespeichert")),
+                 qPrintable(r.out));
+        QVERIFY(f.files() != before);
+        // Five teams 1..5 in a drawn order (the group's members among them), the group 8 after
+        // all seven teams, its members sharing that number; the list shows the numbers kept.
+        f.t.data.OpenDatabase(f.dir());
+        f.t.open(f.event);
+        QSet<int> teams;
+        for (int team : {f.anna, f.ben, f.clara, f.dora, f.emil})
+            teams << f.t.data.ReadEntry(f.event, team)->StartNr;
+        QCOMPARE(teams.size(), 5);
+        QVERIFY(*std::max_element(teams.cbegin(), teams.cend()) <= 7);
+        QCOMPARE(f.t.data.ReadEntry(f.event, f.group)->StartNr, 8);
+        QCOMPARE(f.t.data.ReadEntry(f.event, f.gina)->StartNr, 8);
+        StartListReport report(*f.t.competition);
+        report.PrepareStartList(0);
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), Render::ReportTableWriter(report.document()).csv());
+    }
+
     void errors_data()
     {
         QTest::addColumn<QStringList>("args"); // DB, EV, PLAIN, OUT are filled in
@@ -291,6 +355,18 @@ private Q_SLOTS:
             << "Der Anlass „Herbstlauf“ hat kein Zusatzspiel.";
         QTest::newRow("ranklist: unwritable output")
             << args("ranklist DB --event EV -o OUT/fehlt/liste.csv") << 1
+            << "konnte nicht gespeichert werden";
+        QTest::newRow("startlist: no event") << args("startlist DB --draw") << 2 << "--event fehlt";
+        QTest::newRow("startlist: unknown category, nothing drawn")
+            << args("startlist DB --event EV --draw --category Welpen") << 1
+            << "Die Kategorie „Welpen“ gibt es nicht.";
+        QTest::newRow("startlist: bad format, nothing drawn")
+            << args("startlist DB --event EV --draw --format doc") << 2
+            << "Unbekanntes Format „doc“";
+        QTest::newRow("startlist: pdf to standard output")
+            << args("startlist DB --event EV --format pdf") << 2 << "nur in eine Datei";
+        QTest::newRow("startlist: unwritable output keeps the numbers")
+            << args("startlist DB --event EV --draw -o OUT/fehlt/start.csv") << 1
             << "konnte nicht gespeichert werden";
         QTest::newRow("scorecards: missing directory")
             << args("scorecards /nicht/da --event 1 --blank -o OUT/b.pdf") << 1

@@ -166,6 +166,54 @@ private Q_SLOTS:
         QCOMPARE(f.standingNr(f.outsider), 77);
     }
 
+    void aTeamInTwoGroupsKeepsTheNumberOfTheLaterOne()
+    {
+        TestDatabase t;
+        const int event = t.addEvent(QStringLiteral("Sommer"));
+        const int first = t.addGroup(QStringLiteral("Erste"), 0);
+        const int second = t.addGroup(QStringLiteral("Zweite"), 0);
+        const int shared = t.addTeam(QStringLiteral("Doppel"), QStringLiteral("d"), 0);
+        t.addMember(first, shared);
+        t.addMember(second, shared);
+        t.addEntry(event, first, 0, true);
+        t.addEntry(event, second, 0, true);
+        t.addEntry(event, shared, 0, false, first, true);
+        t.open(event);
+        t.ui.answers = {true};
+        t.competition->startNumbers().NewStrNrBtnClick();
+        // The member's own number is 1; the groups follow as 2 and 3 in a drawn order, and the
+        // group numbered last gives the member its number.
+        const int a = t.data.ReadEntry(event, first)->StartNr;
+        const int b = t.data.ReadEntry(event, second)->StartNr;
+        QCOMPARE(QSet<int>({a, b}), QSet<int>({2, 3}));
+        QCOMPARE(t.data.ReadEntry(event, shared)->StartNr, 3);
+        QCOMPARE(t.data.ReadTeam(shared)->StartNr, 3);
+    }
+
+    void theNextFreeNumberIsReadThroughItsIndexAndWithout()
+    {
+        Fixture f;
+        {
+            Statement plan(f.t.db(),
+                           QStringLiteral("EXPLAIN QUERY PLAN SELECT max(StartNr) FROM "
+                                          "TeamsProAnlass WHERE AnlassNr = 1"));
+            QVERIFY(plan.next());
+            QVERIFY2(plan.text(3).contains(QStringLiteral("AnlassStartNr")),
+                     qPrintable(plan.text(3)));
+        }
+        QCOMPARE(f.t.data.NextStartNr(), 44);
+
+        // A database made before the index existed opens and numbers as before.
+        f.t.db().exec(QStringLiteral("DROP INDEX db_TeamsProAnlass.AnlassStartNr"));
+        f.t.data.OpenDatabase(f.t.databaseDir());
+        QVERIFY(f.t.data.databaseOpen());
+        f.t.open(f.event);
+        QCOMPARE(f.t.data.NextStartNr(), 44);
+        f.t.ui.answers = {true};
+        QVERIFY(f.t.competition->startNumbers().NewStrNrBtnClick());
+        QCOMPARE(f.entryNr(f.group), 6);
+    }
+
     void membersNotEnteredStillGetTheGroupNumber()
     {
         TestDatabase t;

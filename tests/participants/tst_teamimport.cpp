@@ -1,14 +1,20 @@
+#include "backup/Snapshots.h"
 #include "engine/DatabaseError.h"
 #include "engine/Statement.h"
+#include "participants/Entries.h"
 #include "participants/TeamImport.h"
 #include "participants/ui/TeamImportDialog.h"
 #include "support/TestDatabase.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -259,6 +265,110 @@ private Q_SLOTS:
         QVERIFY(import.hasErrors());
     }
 
+    // Bytes no name holds come from a damaged or binary file: the line is named, nothing is
+    // imported.
+    void controlCharactersAreRefusedNamingTheLine()
+    {
+        TestDatabase t;
+        t.addCategory(QStringLiteral("Senioren"));
+        TeamImport import(t.db());
+        QByteArray file = "Name;Vorname;Verein;Hund;Rasse;Kategorie\n"
+                          "Gut;Anna;;Rex;Pudel;Senioren\n"
+                          "Nu#ll;Ben;;Rex;Pudel;Senioren\n"
+                          "Glocke;Eva;;Re\ax;Pudel;Senioren\n";
+        file.replace('#', QByteArray(1, '\0'));
+        import.loadData(file);
+        QCOMPARE(
+            import.errorMessages(),
+            QStringList({QStringLiteral("Zeile 3: „Name“ enthält ein Steuerzeichen (U+0000)"),
+                         QStringLiteral("Zeile 4: „Hund“ enthält ein Steuerzeichen (U+0007)")}));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, import.write());
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Team")), 0);
+    }
+
+    // Refused before anything is read: a pipe would make the import wait for ever.
+    void onlyPlainFilesOfAtMostFiftyMegabytes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("folder") << "folder"
+                                << "keine gewöhnliche Datei";
+        QTest::newRow("pipe") << "pipe"
+                              << "keine gewöhnliche Datei";
+        QTest::newRow("too large") << "large"
+                                   << "ist zu gross: erlaubt sind höchstens 50 MB";
+    }
+
+    void onlyPlainFilesOfAtMostFiftyMegabytes()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        TestDatabase t;
+        const QString path = t.programDir() + QStringLiteral("/anmeldungen.csv");
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (kind == QLatin1String("pipe")) {
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.resize(TeamImport::MaxFileSize + 1)); // sparse: costs no disk
+        }
+        TeamImport import(t.db());
+        import.load(path);
+        QVERIFY2(import.fileError().contains(error), qPrintable(import.fileError()));
+        QVERIFY(import.lines().isEmpty());
+    }
+
+    // Straight into an event: every team of the file, new or existing, is entered as the
+    // team overview enters one, in the same transaction as the import.
+    void importIntoAnEvent()
+    {
+        TestDatabase t;
+        const int kat = t.addCategory(QStringLiteral("Senioren"));
+        t.addPost(QStringLiteral("Slalom"));
+        t.addPost(QStringLiteral("Tunnel"));
+        t.addPost(QStringLiteral("Alt"), 1.0, false);
+        const int event = t.addEvent(QStringLiteral("Herbstlauf"));
+        const int existing =
+            t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat, false, 12);
+        t.open(event);
+        const QByteArray file = "Name;Vorname;Verein;Hund;Rasse;Kategorie\n"
+                                "Muster;Anna;;Rex;Pudel;Senioren\n"
+                                "Neu;Ben;;Fido;Mops;Senioren\n"
+                                "neu;ben;;fido;Mops;Senioren\n"
+                                "Lea;Lou;;Bello;Mops;Senioren\n";
+        const auto importInto = [&](const QByteArray &content) {
+            TeamImport import(t.db());
+            import.loadData(content);
+            return import.write(
+                [&](int teamNr) { Entries::EnterInto(t.data, event, teamNr, false, 0); });
+        };
+        // A bad line: nothing imported, nothing entered.
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, importInto(file + "Fremd;Udo;;Rex;Mops;Welpen\n"));
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Team")), 1);
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM TeamsProAnlass")), 0);
+
+        QCOMPARE(importInto(file), 2);
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Team")), 3);
+        Statement s(t.db(),
+                    QStringLiteral("SELECT e.StartNr, t.Name FROM TeamsProAnlass e JOIN "
+                                   "Team t ON t.TeamNr = e.TeamNr ORDER BY e.StartNr"));
+        QStringList entered;
+        while (s.next())
+            entered << QString::number(s.integer(0)) + QLatin1Char(' ') + s.text(1);
+        // The existing team keeps its standing number, the new ones follow in file order.
+        QCOMPARE(entered,
+                 QStringList({QStringLiteral("12 Muster"), QStringLiteral("13 Neu"),
+                              QStringLiteral("14 Lea")}));
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Parcours")), 6);
+        QCOMPARE(t.count(QStringLiteral("SELECT count(*) FROM Protokoll WHERE Quelle = 'Import' "
+                                        "AND Feld = 'StartNr'")),
+                 3);
+        QCOMPARE(t.count(QStringLiteral("SELECT TeamNr FROM TeamsProAnlass WHERE StartNr = 12")),
+                 existing);
+    }
+
     void dialogPreviewsAndImports()
     {
         TestDatabase t;
@@ -311,6 +421,43 @@ private Q_SLOTS:
             t.count(QStringLiteral("SELECT count(*) FROM Team WHERE Name = 'Neu' AND KatNr = %1")
                         .arg(kat)),
             1);
+        QCOMPARE(Snapshots::list(t.databaseDir()).first().cause,
+                 QStringLiteral("Teams importieren"));
+    }
+
+    void dialogEntersIntoTheOpenEvent()
+    {
+        TestDatabase t;
+        const int kat = t.addCategory(QStringLiteral("Senioren"));
+        t.addPost(QStringLiteral("Slalom"));
+        const int event = t.addEvent(QStringLiteral("Herbst & Wald"));
+        t.addTeam(QStringLiteral("Muster"), QStringLiteral("Anna"), kat);
+        const QString path = t.programDir() + QStringLiteral("/anmeldungen.csv");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Name;Vorname;Verein;Hund;Rasse;Kategorie\nMuster;Anna;;Rex;Pudel;Senioren\n");
+        f.close();
+
+        TeamImportDialog closed(*t.competition, nullptr);
+        closed.loadFile(path);
+        auto *check = closed.findChild<QCheckBox *>(QStringLiteral("EnterIntoEventCheck"));
+        QVERIFY(check && !check->isEnabled()); // no event open
+
+        t.open(event);
+        TeamImportDialog dialog(*t.competition, nullptr);
+        dialog.loadFile(path);
+        check = dialog.findChild<QCheckBox *>(QStringLiteral("EnterIntoEventCheck"));
+        auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("OKBtn"));
+        QCOMPARE(check->text(),
+                 QStringLiteral("Alle Teams der Datei in den geöffneten Anlass „Herbst && Wald“ "
+                                "&einfügen"));
+        QVERIFY(!ok->isEnabled()); // nothing new to import
+        check->setChecked(true);
+        QVERIFY(ok->isEnabled()); // but an existing team to enter
+        ok->click();
+        QCOMPARE(t.ui.texts().last(),
+                 QStringLiteral("0 Teams importiert, 1 übersprungen, 1 in den Anlass eingefügt."));
+        QCOMPARE(t.competition->participants().size(), 1);
     }
 };
 

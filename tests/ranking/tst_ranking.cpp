@@ -289,8 +289,59 @@ private Q_SLOTS:
         f.ranking().RefreshFinishedCounts(true); // the dialog is cancelled
         QCOMPARE(f.t.ui.texts(), QStringList{proposal(u"Senioren"_s)});
         QCOMPARE(f.t.ui.rankListChoices.size(), 1);
-        QCOMPARE(f.t.ui.rankListChoices[0].categoryText(), u"Alle (Gemischt)"_s);
+        // The dialog opens on the category proposed, not on every category.
+        QCOMPARE(f.t.ui.rankListChoices[0].categoryText(), u"Senioren"_s);
+        QCOMPARE(f.t.ui.rankListChoices[0].withPrinted, false);
         QCOMPARE(f.t.competition->finishedCounts(), QStringList{u"2 : Senioren"_s});
+    }
+
+    // "Auch bereits gedruckte Teams" in automatic mode: every finished participant, numbered
+    // afresh as without automatic mode, and nobody marked. By points, then time:
+    //   Q1 40/1 printed (Junioren)  1      P3 25/12 printed  3
+    //   P1 30/10 printed            2      P4 20/5 not finished  -
+    //   P2 25/12                    3      P5 18/9           5
+    // Without the option only P2 (1) and P5 (3) are listed: the printed are passed over,
+    // except that P3, tied with P2, shares its rank and pushes P5 on.
+    void standingsListEveryFinishedParticipant_data()
+    {
+        QTest::addColumn<bool>("withPrinted");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("with printed")
+            << true << QStringList{u"1 Q1"_s, u"2 P1"_s, u"3 P2"_s, u"3 P3"_s, u"5 P5"_s};
+        QTest::newRow("next list") << false << QStringList{u"1 P2"_s, u"3 P5"_s};
+    }
+
+    void standingsListEveryFinishedParticipant()
+    {
+        QFETCH(bool, withPrinted);
+        QFETCH(QStringList, rows);
+        RankFixture f(u"Punkte/Zeit"_s, 1, 2, true, 99, false);
+        const int p1 = f.team("P1", f.katA, 30, 10, true);
+        f.team("P2", f.katA, 25, 12, true);
+        const int p3 = f.team("P3", f.katA, 25, 12, true);
+        f.team("P4", f.katA, 20, 5, false);
+        f.team("P5", f.katA, 18, 9, true);
+        const int q1 = f.team("Q1", f.katB, 40, 1, true);
+        for (int printed : {p1, p3, q1})
+            f.setFlag(printed, "RangBerechnet", true);
+        f.t.open(f.event);
+        f.t.ui.clear();
+        f.t.ui.rankListChooser = [withPrinted](RankListChoice &c) {
+            c.withPrinted = withPrinted;
+            return true;
+        };
+        f.t.ui.answers = {false}; // the next list is not confirmed
+        f.t.competition->ranking().RunRankList(false, false, false);
+        QCOMPARE(f.t.ui.previews.size(), 1);
+        const Report::ReportDocument &list = f.t.ui.previews.first();
+        QStringList shown;
+        for (int r = 0; r < list.data.rows.size(); ++r)
+            shown << list.data.value(r, u"Rang"_s).toString() + u' '
+                    + list.data.value(r, u"CalcFullName"_s).toString().section(u' ', 0, 0);
+        QCOMPARE(shown, rows);
+        // The standings ask nothing and mark nobody.
+        QCOMPARE(f.t.ui.texts(u"okcancel"_s).isEmpty(), withPrinted);
+        QCOMPARE(f.t.count(u"SELECT count(*) FROM TeamsProAnlass WHERE RangBerechnet <> 0"_s), 3);
     }
 
     // A confirmed list rebuilds the counts, which propose the next category from inside.

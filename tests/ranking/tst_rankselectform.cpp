@@ -1,8 +1,10 @@
 #include "app/UserInterface.h"
 #include "app/ui/Forms.h"
 #include "ranking/ui/RankSelectForm.h"
+#include "support/ModalDialogs.h"
 #include "support/ScriptedUserInterface.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QRadioButton>
@@ -63,6 +65,41 @@ private Q_SLOTS:
         form.readChoice(chosen);
         QCOMPARE(chosen.categoryIndex, 2);
         QCOMPARE(chosen.kind, kind);
+    }
+
+    // Driven by keys as an operator would: the proposed category is chosen, Alt+G ticks
+    // "Auch bereits gedruckte Teams", Enter confirms.
+    void withPrintedIsOffByDefaultAndTickedByItsKey()
+    {
+        ScriptedUserInterface ui;
+        Forms forms;
+        forms.ui = &ui;
+        TRankSelectForm form(forms, nullptr);
+        RankListChoice proposed = choice(false, 0);
+        proposed.categoryIndex = 2;
+        onNextModal([](QWidget *dialog) {
+            auto *check = childOf<QCheckBox>(*dialog, "WithPrintedCheck");
+            QCOMPARE(check->text(), u"Auch bereits &gedruckte Teams"_s);
+            QVERIFY(!check->isChecked());
+            // Access keys reach the active window only.
+            dialog->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            QTest::keyClick(dialog, Qt::Key_G, Qt::AltModifier);
+            QTRY_VERIFY(check->isChecked()); // an access key clicks with a short animation
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        QVERIFY(form.choose(proposed));
+        QCOMPARE(proposed.categoryText(), u"Senioren"_s);
+        QVERIFY(proposed.withPrinted);
+
+        // The next showing starts unticked again.
+        RankListChoice next = choice(false, 0);
+        onNextModal([](QWidget *dialog) {
+            QVERIFY(!childOf<QCheckBox>(*dialog, "WithPrintedCheck")->isChecked());
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        QVERIFY(form.choose(next));
+        QVERIFY(!next.withPrinted);
     }
 
     void okNeedsACategory()

@@ -1,6 +1,7 @@
 #include "reportengine/render/ExportError.h"
 #include "reportengine/render/ReportExport.h"
 #include "reportengine/render/ReportRenderer.h"
+#include "reportengine/render/ReportTableWriter.h"
 #include "support/ReportTestUtil.h"
 
 #include <QDir>
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void dataFormats_data();
     void dataFormats();
     void csvTable();
+    void csvKeepsFormulasOut();
     void xlsxWorkbook();
     void formatFollowsSuffix();
     void unwritableTargetIsRefused_data();
@@ -207,6 +209,28 @@ void TestReportExport::csvTable()
     QCOMPARE(lines.at(63), QStringLiteral("60;260;Name 60;Hundeclub Über-Dorf;90,00;75,00"));
     QCOMPARE(lines.size(), 65); // the last line ends with a line break
     QCOMPARE(lines.last(), QString());
+}
+
+// A name typed into a registration form must not become a formula in the spreadsheet that
+// opens the list; a negative number stays a number.
+void TestReportExport::csvKeepsFormulasOut()
+{
+    Report::ReportDocument doc = exportDocument(4);
+    const auto set = [&doc](int row, const char *column, const QVariant &value) {
+        doc.data.rows[row][doc.data.columnIndex(QLatin1String(column))] = value;
+    };
+    set(0, "CalcFullName", QStringLiteral("=HYPERLINK(\"http://x\";\"klick\")"));
+    set(0, "CalcVerein", QStringLiteral("@SUM(A1)"));
+    set(1, "CalcFullName", QStringLiteral("+41 79 000"));
+    set(1, "CalcVerein", QStringLiteral("-Club"));
+    set(2, "Punkte", -3.5);
+    const QStringList lines = QString::fromUtf8(Render::ReportTableWriter(doc).csv().mid(3))
+                                  .split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.at(4),
+             QStringLiteral("1;201;\"'=HYPERLINK(\"\"http://x\"\";\"\"klick\"\")\";"
+                            "'@SUM(A1);1,50;60,25"));
+    QCOMPARE(lines.at(5), QStringLiteral("2;202;'+41 79 000;'-Club;3,00;60,50"));
+    QVERIFY2(lines.at(6).endsWith(QStringLiteral(";-3,50;60,75")), qPrintable(lines.at(6)));
 }
 
 void TestReportExport::xlsxWorkbook()

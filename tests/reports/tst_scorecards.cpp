@@ -84,6 +84,9 @@ private Q_SLOTS:
         Fixture f;
         f.cards().OutputScorecards(true, f.group);
         QCOMPARE(headings(f.t.ui.printed), (QStringList{Group, Beat, Anna}));
+        // One job, so that a group's cards come out together.
+        QCOMPARE(f.t.ui.printJobs.size(), 1);
+        QCOMPARE(f.t.ui.printJobs.first().reports.size(), 3);
         QCOMPARE(f.t.ui.printed.at(2).element(QStringLiteral("StartNr"))->text,
                  QStringLiteral("4"));
         QVERIFY(f.t.ui.previews.isEmpty());
@@ -125,12 +128,24 @@ private Q_SLOTS:
 
         f.t.ui.answers = {true};
         f.cards().PrintAllScorecardsItemClick();
-        // In start-number order; the group gets its own card only.
+        // In start-number order; the group gets its own card only. All cards are one job of
+        // many pages: a printer that writes a file per job would keep only the last card.
         QCOMPARE(headings(f.t.ui.printed), (QStringList{Group, Clara}));
-        QCOMPARE(f.t.ui.printedWithProgress, (QList<bool>{false, false}));
+        QCOMPARE(f.t.ui.printJobs.size(), 1);
+        QCOMPARE(f.t.ui.printJobs.first().title, QStringLiteral("Sommerplausch"));
+        QCOMPARE(f.t.ui.printJobs.first().reports.size(), 2);
         QCOMPARE(f.t.ui.maxBusyDepth, 1);
         QCOMPARE(f.t.ui.busyDepth, 0);
         QCOMPARE(firstRow.count(), 1);
+
+        // Cancelled in the progress display after the first card: the rest is not made.
+        f.t.ui.clear();
+        f.t.ui.answers = {true};
+        f.t.ui.cancelPrintBefore = 1;
+        f.cards().PrintAllScorecardsItemClick();
+        QCOMPARE(headings(f.t.ui.printed), QStringList{Group});
+        QCOMPARE(f.t.ui.busyDepth, 0);
+        QCOMPARE(firstRow.count(), 2);
     }
 
     void failedPrintEndsTheBatchAndRestores()

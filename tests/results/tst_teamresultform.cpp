@@ -133,7 +133,9 @@ private Q_SLOTS:
         QFETCH(bool, ok);
         Program p(eventAddGame);
         p.selectRowOf(p.group); // the second row: the grid must come back to it
-        QSignalSpy refreshes(p.t.competition.get(), &Competition::participantsChanged);
+        // Only the participant's row is updated; the list is not reread.
+        QSignalSpy refreshes(p.t.competition.get(), &Competition::participantChanged);
+        QSignalSpy fullRefreshes(p.t.competition.get(), &Competition::participantsChanged);
 
         p.whenShown([&](TTeamResultForm &d) {
             d.findChild<QCheckBox *>(QStringLiteral("CheckBox1"))->setChecked(true);
@@ -149,7 +151,9 @@ private Q_SLOTS:
         QCOMPARE(g.ZusatzAbgeschlossen, ok && eventAddGame);
         QCOMPARE(p.stored("Punkte", p.tunnel, p.member1), ok ? 7.0 : 2.0);
         QCOMPARE(refreshes.count(), ok ? 1 : 0);
+        QCOMPARE(fullRefreshes.count(), 0);
         QCOMPARE(p.main().currentParticipant()->TeamNr, p.group);
+        QCOMPARE(p.main().currentParticipant()->Abgeschlossen, ok);
         QVERIFY(p.t.ui.texts(QStringLiteral("yesno")).isEmpty());
         // the members keep the flags they were entered with, the team is untouched
         QVERIFY(p.entry(p.member1).Abgeschlossen && p.entry(p.member1).ZusatzAbgeschlossen);

@@ -19,6 +19,7 @@ void ScriptedUserInterface::clear()
     previews.clear();
     printed.clear();
     printedWithProgress.clear();
+    printJobs.clear();
     rankListChoices.clear();
     itemAnswers.clear();
     itemChoices.clear();
@@ -96,4 +97,23 @@ void ScriptedUserInterface::printReport(const Report::ReportDocument &report, bo
     printedWithProgress.append(showProgress);
     if (onPrint)
         onPrint(report);
+}
+
+bool ScriptedUserInterface::printReports(const QString &title, int count,
+                                         const ReportSource &report)
+{
+    printJobs.append({title, {}});
+    for (int i = 0; i < count; ++i) {
+        if (i == cancelPrintBefore)
+            return false;
+        if (const Report::ReportDocument *document = report(i)) {
+            printJobs.last().reports.append(*document);
+            // Also among everything printed, as a job that shows its progress.
+            printed.append(*document);
+            printedWithProgress.append(true);
+            if (onPrint)
+                onPrint(*document);
+        }
+    }
+    return true;
 }

@@ -42,6 +42,16 @@ public:
     QList<bool> printedWithProgress; // showProgress of each print, in order
     std::function<void(const Report::ReportDocument &)> onPreview;
     std::function<void(const Report::ReportDocument &)> onPrint;
+    // Batches printed as one job each: its title and the reports in order (which are also
+    // appended to printed, with progress shown). The operator
+    // cancels a batch before its report of this index, never when it is negative.
+    struct PrintJob
+    {
+        QString title;
+        QList<Report::ReportDocument> reports;
+    };
+    QList<PrintJob> printJobs;
+    int cancelPrintBefore = -1;
 
     int busyDepth = 0;
     int maxBusyDepth = 0;
@@ -59,6 +69,7 @@ public:
                     int &index) override;
     void previewReport(const Report::ReportDocument &report) override;
     void printReport(const Report::ReportDocument &report, bool showProgress) override;
+    bool printReports(const QString &title, int count, const ReportSource &report) override;
 
 private:
     bool nextAnswer(const QString &kind, const QString &text);

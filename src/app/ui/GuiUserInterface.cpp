@@ -2,6 +2,7 @@
 
 #include "app/Competition.h"
 #include "app/ui/Forms.h"
+#include "app/ui/MainForm.h"
 #include "ranking/ui/RankSelectForm.h"
 #include "reportengine/ReportDefinition.h"
 #include "reportengine/ui/ReportPreviewDialog.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrinter>
@@ -94,5 +96,22 @@ void GuiUserInterface::previewReport(const Report::ReportDocument &report)
 
 void GuiUserInterface::printReport(const Report::ReportDocument &report, bool showProgress)
 {
-    ReportPrinting::print(report, &m_forms.printer(), showProgress, m_parent);
+    if (ReportPrinting::print(report, &m_forms.printer(), showProgress, m_parent))
+        namePrintFile();
+}
+
+bool GuiUserInterface::printReports(const QString &title, int count, const ReportSource &report)
+{
+    if (!ReportPrinting::printBatch(&m_forms.printer(), title, count, report, m_parent))
+        return false;
+    namePrintFile();
+    return true;
+}
+
+void GuiUserInterface::namePrintFile()
+{
+    const QString file = m_forms.printer().outputFileName();
+    if (!file.isEmpty() && m_forms.MainForm)
+        m_forms.MainForm->showStatus(
+            QStringLiteral("In die Datei „%1“ gedruckt.").arg(QDir::toNativeSeparators(file)));
 }

@@ -29,8 +29,12 @@ public:
                     int &index) override;
     void previewReport(const Report::ReportDocument &report) override;
     void printReport(const Report::ReportDocument &report, bool showProgress) override;
+    bool printReports(const QString &title, int count, const ReportSource &report) override;
 
 private:
+    // A printer that prints into a file: the operator is told where to find it.
+    void namePrintFile();
+
     Forms &m_forms;
     QPointer<QWidget> m_parent;
     int m_busy = 0;

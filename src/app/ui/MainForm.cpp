@@ -13,7 +13,9 @@
 #include "app/ui/OpenCompForm.h"
 #include "app/ui/ParticipantModel.h"
 #include "app/ui/WindowPlacement.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "engine/ChangeLog.h"
 #include "event/ui/DataForm.h"
 #include "event/ui/NewCompForm.h"
 #include "participants/Entries.h"
@@ -22,6 +24,7 @@
 #include "participants/ui/TeamOverviewForm.h"
 #include "ranking/Ranking.h"
 #include "reports/Scorecards.h"
+#include "reports/StartListReport.h"
 #include "results/FinishedStatus.h"
 #include "results/ui/TeamResultForm.h"
 
@@ -355,6 +358,12 @@ void TMainForm::createMenus()
                               [this] { showFindBar(); });
     find->setShortcut(QKeySequence::Find);
     event->addSeparator();
+    QAction *undo = addAction(event, QStringLiteral("Rück&gängig"), "UndoItem",
+                              [&c] { c.safeguard().UndoItemClick(); });
+    undo->setShortcut(QKeySequence::Undo);
+    addAction(event, QStringLiteral("Sicherung wieder&herstellen ..."), "RestoreItem",
+              [&c] { c.safeguard().RestoreItemClick(); });
+    event->addSeparator();
     addAction(event, QStringLiteral("Dr&ucker einrichten"), "Druckereinrichten1", [this] {
         QPrintDialog dialog(&m_forms.printer(), this);
         dialog.exec();
@@ -427,6 +436,12 @@ void TMainForm::createMenus()
               [&c] { c.ranking().RunRankList(false, false, true); });
     addAction(group, QStringLiteral("&Drucken"), "PrintRankListItem",
               [&c] { c.ranking().RunRankList(true, false, true); });
+    print->addSeparator();
+    QMenu *startList = print->addMenu(QStringLiteral("&Startliste"));
+    addAction(startList, QStringLiteral("&Vorschau"), "PreviewStartListItem",
+              [&c] { StartListReport(c).OutputStartList(false); });
+    addAction(startList, QStringLiteral("&Drucken"), "PrintStartListItem",
+              [&c] { StartListReport(c).OutputStartList(true); });
 
     QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("&Hilfe"));
     helpMenu->setObjectName(QStringLiteral("HilfeMenu"));
@@ -438,6 +453,18 @@ void TMainForm::createMenus()
 
     for (QMenu *menu : {event, master, print, helpMenu})
         connect(menu, &QMenu::aboutToShow, this, [this] { run([this] { MenuItemClick(); }); });
+    // After the reopen above: the undo item names the command it takes back and is offered
+    // only while that is possible. Outside the menu Ctrl+Z stays live, so that it can say why
+    // it refuses.
+    connect(event, &QMenu::aboutToShow, this, [this, undo] {
+        run([this, undo] {
+            // The "r" belongs to "Anlass ände&rn".
+            QString caption = m_competition.safeguard().undoCaption();
+            undo->setText(caption.insert(caption.indexOf(QStringLiteral("gängig")), u'&'));
+            undo->setEnabled(m_competition.safeguard().canUndo());
+        });
+    });
+    connect(event, &QMenu::aboutToHide, this, [undo] { undo->setEnabled(true); });
 }
 
 void TMainForm::createGridPopupMenu()
@@ -679,6 +706,11 @@ QList<int> TMainForm::selectedTeamNrs() const
     return ::selectedTeamNrs(m_grid, m_competition.participants());
 }
 
+void TMainForm::showStatus(const QString &text)
+{
+    m_statusFirst->setText(text);
+}
+
 void TMainForm::MenuItemClick()
 {
     m_statusFirst->clear();
@@ -732,12 +764,14 @@ void TMainForm::DBGrid1DblClick()
     const ParticipantRow participant = *p;
     if (!m_forms.TeamResultForm->execFor(participant))
         return;
+    ChangeSource source(m_competition.data().db(), ChangeLog::ResultEntry);
     FinishedStatus &status = m_competition.finishedStatus();
     status.SetFinished(participant.TeamNr, m_forms.TeamResultForm->finished(), false);
     if (m_competition.hasAddGame())
         status.SetAddGameFinished(participant.TeamNr, m_forms.TeamResultForm->addGameFinished(),
                                   false);
-    m_competition.RefreshParticipants();
+    // Only this participant changed: its row is updated, not the whole list reread.
+    m_competition.RefreshParticipant(participant.TeamNr);
     setCurrentRow(m_competition.participantIndex(participant.TeamNr));
 }
 

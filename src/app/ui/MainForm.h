@@ -74,6 +74,9 @@ public:
     void setCurrentRow(int row);
     QList<int> selectedTeamNrs() const; // in selection order
 
+    // A note in the first panel of the status bar, until the next top-level menu opens.
+    void showStatus(const QString &text);
+
     void ApplyAddGameLayout();
     void ApplyAutoRankLayout(bool on);
 

@@ -32,7 +32,17 @@ QColor ParticipantModel::silver()
 
 ParticipantModel::ParticipantModel(Competition &competition, QObject *parent)
     : QAbstractTableModel(parent), m_competition(competition)
-{ }
+{
+    // A change to one participant moves one row, so that the view keeps its selection.
+    connect(&competition, &Competition::participantAboutToBeInserted, this,
+            [this](int row) { beginInsertRows({}, row, row); });
+    connect(&competition, &Competition::participantInserted, this, [this] { endInsertRows(); });
+    connect(&competition, &Competition::participantAboutToBeRemoved, this,
+            [this](int row) { beginRemoveRows({}, row, row); });
+    connect(&competition, &Competition::participantRemoved, this, [this] { endRemoveRows(); });
+    connect(&competition, &Competition::participantChanged, this,
+            [this](int row) { Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1)); });
+}
 
 int ParticipantModel::rowCount(const QModelIndex &parent) const
 {

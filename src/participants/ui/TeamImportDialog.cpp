@@ -2,9 +2,12 @@
 
 #include "app/Competition.h"
 #include "app/Guard.h"
+#include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
+#include "participants/Entries.h"
 #include "participants/TeamImport.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -64,6 +67,11 @@ TeamImportDialog::TeamImportDialog(Competition &competition, QWidget *parent)
     m_table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_table, 1);
 
+    m_enterIntoEvent = new QCheckBox(this);
+    m_enterIntoEvent->setObjectName(QStringLiteral("EnterIntoEventCheck"));
+    connect(m_enterIntoEvent, &QCheckBox::toggled, this, [this] { fillTable(); });
+    layout->addWidget(m_enterIntoEvent);
+
     auto *buttons = new QDialogButtonBox(this);
     m_okButton = buttons->addButton(QStringLiteral("&Importieren"), QDialogButtonBox::AcceptRole);
     m_okButton->setObjectName(QStringLiteral("OKBtn"));
@@ -101,13 +109,21 @@ bool TeamImportDialog::execute()
     if (path.isEmpty())
         return false;
     loadFile(path);
-    return exec() == QDialog::Accepted && m_written > 0;
+    return exec() == QDialog::Accepted;
 }
 
 void TeamImportDialog::loadFile(const QString &path)
 {
     m_path = path;
     m_written = 0;
+    const std::optional<EventRow> &event = m_competition.event();
+    m_enterIntoEvent->setText(
+        event ? QStringLiteral("Alle Teams der Datei in den geöffneten Anlass „%1“ &einfügen")
+                    .arg(QString(event->AnlassBez).replace(QLatin1Char('&'), QStringLiteral("&&")))
+              : QStringLiteral("Alle Teams der Datei in den geöffneten Anlass &einfügen"));
+    m_enterIntoEvent->setEnabled(event.has_value());
+    if (!event)
+        m_enterIntoEvent->setChecked(false);
     reload();
 }
 
@@ -170,7 +186,10 @@ void TeamImportDialog::fillTable()
         text << import.notes();
     }
     m_summary->setText(text.join(QLatin1Char('\n')));
-    m_okButton->setEnabled(!import.hasErrors() && fresh > 0);
+    // Teams that exist already are worth an import when they are to be entered.
+    const bool entering = m_enterIntoEvent->isChecked();
+    m_okButton->setEnabled(!import.hasErrors()
+                           && (fresh > 0 || (entering && !import.lines().isEmpty())));
 }
 
 void TeamImportDialog::accept()
@@ -178,17 +197,34 @@ void TeamImportDialog::accept()
     if (!m_import || m_import->hasErrors())
         return;
     int written = 0;
+    int entered = 0;
+    const bool entering = m_enterIntoEvent->isChecked() && m_competition.event();
     const bool ok = guarded(m_competition.ui(), [&] {
         BusyCursor busy(m_competition.ui());
-        written = m_import->write();
+        Safeguard::Command command(m_competition.safeguard(), QStringLiteral("Teams importieren"));
+        if (entering) {
+            DataLibrary &data = m_competition.data();
+            const int anlassNr = m_competition.CurrentAnlassNr();
+            written = m_import->write([&](int teamNr) {
+                entered += Entries::EnterInto(data, anlassNr, teamNr, false, 0) ? 1 : 0;
+            });
+        } else {
+            written = m_import->write();
+        }
+        command.done();
     });
     if (!ok) {
         fillTable(); // a fresh check may have found what stopped the import
         return;
     }
     m_written = written;
-    m_competition.ui().information(QStringLiteral("%1 Teams importiert, %2 übersprungen.")
-                                       .arg(written)
-                                       .arg(m_import->count(TeamImportLine::Status::Duplicate)));
+    if (entering)
+        m_competition.RefreshParticipants();
+    QString text = QStringLiteral("%1 Teams importiert, %2 übersprungen")
+                       .arg(written)
+                       .arg(m_import->count(TeamImportLine::Status::Duplicate));
+    if (entering)
+        text += QStringLiteral(", %1 in den Anlass eingefügt").arg(entered);
+    m_competition.ui().information(text + QLatin1Char('.'));
     QDialog::accept();
 }

@@ -7,12 +7,14 @@
 
 class Competition;
 class TeamImport;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
 
 // "Teams aus Datei importieren": a file dialog, then a preview of every line of the file
-// with what becomes of it; OK writes the new teams. Reading and checking are TeamImport's.
+// with what becomes of it; OK writes the new teams and, when asked, enters every team of the
+// file into the open event in the same transaction. Reading and checking are TeamImport's.
 class TeamImportDialog : public QDialog
 {
     Q_OBJECT
@@ -21,8 +23,8 @@ public:
     TeamImportDialog(Competition &competition, QWidget *parent);
     ~TeamImportDialog() override;
 
-    // Asks for the file, shows the preview and imports on OK. True when teams were written,
-    // so that the caller refreshes its list.
+    // Asks for the file, shows the preview and imports on OK. True when the import went
+    // through, so that the caller refreshes its list.
     bool execute();
 
     // Reads a file into the preview, without the file dialog.
@@ -43,6 +45,7 @@ private:
     QString m_path;
     int m_written = 0;
     QLabel *m_summary = nullptr;
+    QCheckBox *m_enterIntoEvent = nullptr;
     QTableWidget *m_table = nullptr;
     QPushButton *m_okButton = nullptr;
 };

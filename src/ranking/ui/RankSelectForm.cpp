@@ -4,6 +4,7 @@
 #include "app/ui/Forms.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -43,6 +44,10 @@ TRankSelectForm::TRankSelectForm(Forms &forms, QWidget *parent) : QDialog(parent
         kindLayout->addWidget(button);
     }
 
+    // Off by default: in automatic mode a list shows only those not yet on a printed one.
+    m_withPrinted = new QCheckBox(QStringLiteral("Auch bereits &gedruckte Teams"), this);
+    m_withPrinted->setObjectName(QStringLiteral("WithPrintedCheck"));
+
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("OKBtn"));
@@ -56,6 +61,7 @@ TRankSelectForm::TRankSelectForm(Forms &forms, QWidget *parent) : QDialog(parent
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(categoryBox);
     layout->addWidget(m_kindBox);
+    layout->addWidget(m_withPrinted);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -74,6 +80,7 @@ void TRankSelectForm::FormShow(const RankListChoice &choice)
     if (QAbstractButton *button = m_kind->button(choice.kind))
         button->setChecked(true);
     m_kindBox->setEnabled(choice.kindEnabled);
+    m_withPrinted->setChecked(choice.withPrinted);
 }
 
 void TRankSelectForm::OKBtnClick()
@@ -90,6 +97,7 @@ void TRankSelectForm::readChoice(RankListChoice &choice) const
 {
     choice.categoryIndex = m_category->currentIndex();
     choice.kind = m_kind->checkedId() < 0 ? 0 : m_kind->checkedId();
+    choice.withPrinted = m_withPrinted->isChecked();
 }
 
 bool TRankSelectForm::choose(RankListChoice &choice)

@@ -5,6 +5,7 @@
 struct Forms;
 struct RankListChoice;
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 
@@ -32,4 +33,5 @@ private:
     QComboBox *m_category = nullptr;
     QGroupBox *m_kindBox = nullptr;
     QButtonGroup *m_kind = nullptr;
+    QCheckBox *m_withPrinted = nullptr;
 };

@@ -46,12 +46,23 @@ QString csvField(const QString &text)
     return u'"' + quoted + u'"';
 }
 
-QString csvLine(const QStringList &fields)
+// A spreadsheet takes a cell that begins with one of these for a formula, which a name typed
+// into a registration form must never become: the apostrophe keeps it text.
+QString neutralised(const QString &text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        return u'\'' + text;
+    return text;
+}
+
+// numeric: per field, whether it holds a number, which stays as it is ("-3,50").
+QString csvLine(const QStringList &fields, const QList<bool> &numeric = {})
 {
     QStringList out;
     out.reserve(fields.size());
-    for (const QString &field : fields)
-        out.append(csvField(field));
+    for (int i = 0; i < fields.size(); ++i)
+        out.append(csvField(numeric.value(i) ? fields.at(i) : neutralised(fields.at(i))));
     return out.join(u';') + QStringLiteral("\r\n");
 }
 
@@ -111,13 +122,18 @@ ReportTableWriter::ReportTableWriter(const Report::ReportDocument &document)
             m_columns.append({column, column, QString(), Report::Align::Left});
     }
     m_cells.reserve(document.data.rows.size());
+    m_numeric.reserve(document.data.rows.size());
     for (int row = 0; row < document.data.rows.size(); ++row) {
         QStringList cells;
+        QList<bool> numeric;
         cells.reserve(m_columns.size());
-        for (const Report::ExportColumn &column : m_columns)
-            cells.append(
-                Report::formatValue(document.data.value(row, column.field), column.format));
+        for (const Report::ExportColumn &column : m_columns) {
+            const QVariant value = document.data.value(row, column.field);
+            cells.append(Report::formatValue(value, column.format));
+            numeric.append(isNumber(value));
+        }
         m_cells.append(cells);
+        m_numeric.append(numeric);
     }
 }
 
@@ -263,8 +279,8 @@ QByteArray ReportTableWriter::csv() const
     for (const Report::ExportColumn &column : m_columns)
         headings.append(column.heading);
     out += csvLine(headings);
-    for (const QStringList &cells : m_cells)
-        out += csvLine(cells);
+    for (int row = 0; row < m_cells.size(); ++row)
+        out += csvLine(m_cells.at(row), m_numeric.at(row));
     return out.toUtf8();
 }
 

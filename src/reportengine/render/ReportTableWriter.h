@@ -28,6 +28,7 @@ private:
     QStringList m_titleLines; // the document's, or its title when it has none
     QList<Report::ExportColumn> m_columns;
     QList<QStringList> m_cells; // [row][column], as shown
+    QList<QList<bool>> m_numeric; // [row][column]: the value behind the cell is a number
 };
 
 } // namespace Render

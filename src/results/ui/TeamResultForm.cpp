@@ -4,6 +4,10 @@
 #include "app/Guard.h"
 #include "app/ui/Forms.h"
 #include "app/ui/HelpWindow.h"
+#include "backup/ChangeHistory.h"
+#include "backup/Safeguard.h"
+#include "backup/ui/HistoryDialog.h"
+#include "data/DataLibrary.h"
 #include "data/Rows.h"
 #include "results/ui/ResultCellDelegate.h"
 #include "results/ui/ResultGrid.h"
@@ -84,6 +88,11 @@ TTeamResultForm::TTeamResultForm(Forms &forms, QWidget *parent)
     hintPalette.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
     m_hint->setPalette(hintPalette);
 
+    // Created first, so that Tab meets the buttons from left to right.
+    m_historyButton = new QPushButton(QStringLiteral("&Verlauf ..."), this);
+    m_historyButton->setObjectName(QStringLiteral("HistoryBtn"));
+    m_historyButton->setAutoDefault(false);
+    connect(m_historyButton, &QPushButton::clicked, this, &TTeamResultForm::HistoryBtnClick);
     m_saveButton = new QPushButton(QStringLiteral("&Speichern"), this);
     m_saveButton->setObjectName(QStringLiteral("SaveBtn"));
     m_saveButton->setDefault(true);
@@ -94,7 +103,8 @@ TTeamResultForm::TTeamResultForm(Forms &forms, QWidget *parent)
     const int buttonTop = GroupBoxTop + GroupBoxHeight + 10;
     m_cancelButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85, buttonTop, 85, 27);
     m_saveButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85 - 8 - 85, buttonTop, 85, 27);
-    m_hint->setGeometry(GroupBoxLeft, buttonTop - 4, GroupBoxWidth - 2 * 85 - 2 * 8, 35);
+    m_historyButton->setGeometry(GroupBoxLeft, buttonTop, 85, 27);
+    m_hint->setGeometry(GroupBoxLeft + 85 + 8, buttonTop - 4, GroupBoxWidth - 3 * 85 - 3 * 8, 35);
 
     connect(m_saveButton, &QPushButton::clicked, this, &TTeamResultForm::SaveBtnClick);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -135,6 +145,8 @@ bool TTeamResultForm::addGameFinished() const
 
 void TTeamResultForm::FormShow(const ParticipantRow &participant)
 {
+    m_teamNr = participant.TeamNr;
+    m_participantName = participant.CalcFullName.trimmed();
     m_sheet->Load(participant, m_forms.competition->hasAddGame());
     QString caption = m_sheet->groupBoxCaption();
     m_groupBox->setTitle(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
@@ -266,7 +278,10 @@ void TTeamResultForm::SaveBtnClick()
         return;
     }
     bool finished = m_checkBox1->isChecked();
-    const bool saved = guarded(ui, [&] { m_sheet->SaveResults(ui, finished); });
+    const bool saved = guarded(ui, [&] {
+        m_forms.competition->safeguard().ResultsEntered();
+        m_sheet->SaveResults(ui, finished);
+    });
     m_checkBox1->setChecked(finished);
     if (saved)
         accept();
@@ -289,4 +304,17 @@ void TTeamResultForm::goToFirstRefusedCell()
             return;
         }
     }
+}
+
+void TTeamResultForm::HistoryBtnClick()
+{
+    Competition &competition = *m_forms.competition;
+    QList<HistoryLine> lines;
+    if (!guarded(*m_forms.ui, [&] {
+            lines = ChangeHistory::read(competition.data().db(), competition.CurrentAnlassNr(),
+                                        m_teamNr);
+        }))
+        return;
+    HistoryDialog dialog(m_participantName, lines, this);
+    dialog.exec();
 }

@@ -34,6 +34,8 @@ public:
     void FormShow(const ParticipantRow &participant);
     void StringGrid1Click();
     void SaveBtnClick();
+    // "Verlauf": what was changed for this participant in the open event, and by whom.
+    void HistoryBtnClick();
 
     ResultGrid *grid() const { return m_grid; }
     const ResultSheet &sheet() const { return *m_sheet; }
@@ -59,6 +61,9 @@ private:
     QPushButton *m_cancelButton = nullptr;
     QLabel *m_hint = nullptr;
     QPoint m_hintCell{-1, -1}; // column, row of the cell the hint speaks of
+    QPushButton *m_historyButton = nullptr;
+    int m_teamNr = 0;
+    QString m_participantName;
     ResultTotals m_totals;
     bool m_filling = false;
 };
