@@ -3,6 +3,7 @@
 #include "participants/ui/GroupForm.h"
 #include "participants/ui/TeamForm.h"
 #include "participants/ui/TeamOverviewForm.h"
+#include "support/HerbstProgram.h"
 #include "support/KeyboardChecks.h"
 #include "support/ModalDialogs.h"
 #include "support/TestDatabase.h"
@@ -17,39 +18,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// An event "Herbst" with Aebi and Brun entered, Caduff entered nowhere, and a group
-// "Wirbel" of Brun, not entered; the main window shown and active.
-struct Program
+// The main window shown and active.
+struct Program : HerbstProgram
 {
-    TestDatabase t;
-    Forms forms;
-    int kat = 0, event = 0;
-    int aebi = 0, brun = 0, caduff = 0, group = 0;
-
-    Program()
-    {
-        kat = t.addCategory(u"Senioren"_s);
-        t.addPost(u"Slalom"_s);
-        event = t.addEvent(u"Herbst"_s);
-        aebi = t.addTeam(u"Aebi"_s, u"Alma"_s, kat, false, 1);
-        brun = t.addTeam(u"Brun"_s, u"Beat"_s, kat, false, 2);
-        caduff = t.addTeam(u"Caduff"_s, u"Cla"_s, kat, false, 0);
-        group = t.addGroup(u"Wirbel"_s, kat);
-        t.addMember(group, brun);
-        t.addEntry(event, aebi, 1);
-        t.addEntry(event, brun, 2);
-        forms.create(*t.competition, t.ui);
-        t.open(event);
-        main().show();
-        if (!activate(&main()))
-            qFatal("main window not active");
-    }
-    ~Program() { forms.destroy(); }
-
-    TMainForm &main() { return *forms.MainForm; }
-    TTeamForm &teamForm() { return *forms.TeamForm; }
-    TTeamOverviewForm &overview() { return *forms.TeamOverviewForm; }
-    TGroupForm &groups() { return *forms.GroupForm; }
+    Program() { showMain(); }
 };
 
 // Opens a dialog from the main menu by keys and hands it to action.

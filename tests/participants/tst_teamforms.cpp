@@ -5,6 +5,7 @@
 #include "participants/ui/TeamForm.h"
 #include "participants/ui/TeamImportDialog.h"
 #include "participants/ui/TeamOverviewForm.h"
+#include "support/HerbstProgram.h"
 #include "support/ModalDialogs.h"
 #include "support/TestDatabase.h"
 
@@ -28,37 +29,8 @@
 
 namespace {
 
-// The whole program over a small database: an event "Herbst" with Aebi (1) and Brun (2)
-// entered, Caduff entered nowhere, and a group "Wirbel" of Brun.
-struct Program
+struct Program : HerbstProgram
 {
-    TestDatabase t;
-    Forms forms;
-    int kat = 0, event = 0;
-    int aebi = 0, brun = 0, caduff = 0, group = 0;
-
-    Program()
-    {
-        kat = t.addCategory(QStringLiteral("Senioren"));
-        t.addCategory(QStringLiteral("Junioren"));
-        t.addPost(QStringLiteral("Slalom"));
-        event = t.addEvent(QStringLiteral("Herbst"));
-        aebi = t.addTeam(QStringLiteral("Aebi"), QStringLiteral("Alma"), kat, false, 1);
-        brun = t.addTeam(QStringLiteral("Brun"), QStringLiteral("Beat"), kat, false, 2);
-        caduff = t.addTeam(QStringLiteral("Caduff"), QStringLiteral("Cla"), kat, false, 0);
-        group = t.addGroup(QStringLiteral("Wirbel"), kat);
-        t.addMember(group, brun);
-        t.addEntry(event, aebi, 1);
-        t.addEntry(event, brun, 2);
-        forms.create(*t.competition, t.ui);
-        t.open(event);
-    }
-    ~Program() { forms.destroy(); }
-
-    TMainForm &main() { return *forms.MainForm; }
-    TTeamForm &teamForm() { return *forms.TeamForm; }
-    TTeamOverviewForm &overview() { return *forms.TeamOverviewForm; }
-
     void fillTeam(const QString &name)
     {
         TTeamForm &f = teamForm();
