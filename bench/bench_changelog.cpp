@@ -110,16 +110,18 @@ private Q_SLOTS:
     {
         QFETCH(int, participants);
         const auto t = buildEvent(participants);
-        const auto change = [&](const QString &column) {
+        const auto change = [&](const QString &assignment) {
             Transaction transaction(t->db());
-            t->db().exec(u"UPDATE Parcours SET %1 = %1 + 1"_s.arg(column));
+            t->db().exec(u"UPDATE Parcours SET "_s + assignment);
             transaction.commit();
         };
         QBENCHMARK
         {
-            record(u"results, logged"_s, participants, timed([&] { change(u"Punkte"_s); }));
+            record(u"results, logged"_s, participants,
+                   timed([&] { change(u"Punkte = Punkte + 1"_s); }));
+            // A flag, as a number would break its check: the same rows written, none logged.
             record(u"floor: results not logged"_s, participants,
-                   timed([&] { change(u"SatzVerarbeitet"_s); }));
+                   timed([&] { change(u"SatzVerarbeitet = 1 - SatzVerarbeitet"_s); }));
         }
     }
 
