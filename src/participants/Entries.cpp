@@ -24,27 +24,31 @@ int nextStartNr(Database &db, int anlassNr)
 
 } // namespace
 
-void Entries::EnterParticipant(int anlassNr, int teamNr, bool isGroup, int groupNr)
+bool Entries::EnterParticipant(int anlassNr, int teamNr, bool isGroup, int groupNr)
 {
+    bool entered = false;
     {
         Transaction transaction(m_competition.data().db());
-        EnterInto(m_competition.data(), anlassNr, teamNr, isGroup, groupNr);
+        entered = EnterInto(m_competition.data(), anlassNr, teamNr, isGroup, groupNr);
         transaction.commit();
     }
     // A member entry is not listed; its group's row shows what the member adds to it.
     m_competition.RefreshParticipant(groupNr != 0 ? groupNr : teamNr);
+    return entered;
 }
 
-void Entries::EnterGroup(int anlassNr, int groupNr, const QList<int> &memberNrs)
+int Entries::EnterGroup(int anlassNr, int groupNr, const QList<int> &memberNrs)
 {
+    int entered = 0;
     {
         Transaction transaction(m_competition.data().db());
-        EnterInto(m_competition.data(), anlassNr, groupNr, true, 0);
+        entered += EnterInto(m_competition.data(), anlassNr, groupNr, true, 0) ? 1 : 0;
         for (int member : memberNrs)
-            EnterInto(m_competition.data(), anlassNr, member, false, groupNr);
+            entered += EnterInto(m_competition.data(), anlassNr, member, false, groupNr) ? 1 : 0;
         transaction.commit();
     }
     m_competition.RefreshParticipant(groupNr);
+    return entered;
 }
 
 bool Entries::EnterInto(DataLibrary &data, int anlassNr, int teamNr, bool isGroup, int groupNr)
@@ -107,23 +111,42 @@ bool Entries::EnterInto(DataLibrary &data, int anlassNr, int teamNr, bool isGrou
 void Entries::removeEntry(int anlassNr, int teamNr)
 {
     Database &db = m_competition.data().db();
-    Statement own(
-        db, QStringLiteral("DELETE FROM Parcours WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"));
-    own.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
-    own.exec();
+    // Whose result rows may go: the participant's own, those of its member entries, and
+    // for a group those of its members.
+    QList<int> candidates{teamNr};
     Statement members(
         db,
-        QStringList{
-            QStringLiteral("DELETE FROM Parcours WHERE AnlassNr = :AnlassNr AND TeamNr IN"),
-            QStringLiteral("  (SELECT TeamNr FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr AND "
-                           "GroupNr = :TeamNr)")});
+        QStringList{QStringLiteral("SELECT TeamNr FROM TeamsProAnlass"),
+                    QStringLiteral("WHERE AnlassNr = :AnlassNr AND GroupNr = :TeamNr"),
+                    QStringLiteral("UNION SELECT TeamNr FROM TeamsProGruppe"),
+                    QStringLiteral("WHERE GruppenNr = :TeamNr")});
     members.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
-    members.exec();
+    while (members.next())
+        candidates << int(members.integer(0));
+
     Statement entries(db,
                       QStringLiteral("DELETE FROM TeamsProAnlass WHERE AnlassNr = :AnlassNr "
                                      "AND (GroupNr = :TeamNr OR TeamNr = :TeamNr)"));
     entries.bind("AnlassNr", anlassNr).bind("TeamNr", teamNr);
     entries.exec();
+
+    // A team's rows are shared by everything that counts it in this event: they stay while
+    // the team is still entered (on its own, or as a member of another group) or belongs to
+    // a group that is still entered, whose results would otherwise lose that member's.
+    Statement rows(
+        db,
+        QStringList{
+            QStringLiteral("DELETE FROM Parcours WHERE AnlassNr = :AnlassNr AND TeamNr = :TeamNr"),
+            QStringLiteral("  AND NOT EXISTS (SELECT 1 FROM TeamsProAnlass e"),
+            QStringLiteral("    WHERE e.AnlassNr = :AnlassNr AND e.TeamNr = :TeamNr)"),
+            QStringLiteral("  AND NOT EXISTS (SELECT 1 FROM TeamsProGruppe g"),
+            QStringLiteral("    JOIN TeamsProAnlass e ON e.TeamNr = g.GruppenNr"),
+            QStringLiteral("    WHERE e.AnlassNr = :AnlassNr AND g.TeamNr = :TeamNr)")});
+    for (int candidate : std::as_const(candidates)) {
+        rows.reset();
+        rows.bind("AnlassNr", anlassNr).bind("TeamNr", candidate);
+        rows.exec();
+    }
 }
 
 void Entries::RemoveEntry(int teamNr)

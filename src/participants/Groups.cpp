@@ -70,9 +70,25 @@ QList<int> Groups::MemberNrs(int groupNr)
     return numbers;
 }
 
-void Groups::AddMemberships(int groupNr, const QStringList &selectionList)
+bool Groups::AddMemberships(int groupNr, const QStringList &selectionList, bool askFirst)
 {
-    Database &db = m_competition.data().db();
+    DataLibrary &data = m_competition.data();
+    Database &db = data.db();
+    const QList<int> members = MemberNrs(groupNr);
+    const bool joins =
+        std::any_of(selectionList.begin(), selectionList.end(), [&members](const QString &text) {
+            return text.toInt() > 0 && !members.contains(text.toInt());
+        });
+    if (askFirst && joins && m_competition.event()
+        && data.ReadEntry(m_competition.CurrentAnlassNr(), groupNr)) {
+        const std::optional<TeamRow> group = data.ReadTeam(groupNr);
+        if (!m_competition.ui().askYesNo(
+                QStringLiteral("Die Gruppe %1 ist im geöffneten Anlass eingetragen. Die neuen "
+                               "Mitglieder teilen sich mit ihr Startnummer und Ergebnisse.\n"
+                               "Wollen Sie sie trotzdem hinzufügen?")
+                    .arg(group ? group->Name : QString())))
+            return false;
+    }
     Transaction transaction(db);
     // Only a team joins, and only an existing group: a membership of a group, of a
     // number that has gone, or of no group at all would be invisible and never go away.
@@ -92,6 +108,7 @@ void Groups::AddMemberships(int groupNr, const QStringList &selectionList)
         add.exec();
     }
     transaction.commit();
+    return true;
 }
 
 bool Groups::RemoveMember(int groupNr, int teamNr)
@@ -150,14 +167,42 @@ void Groups::EnterNewGroup(int groupNr)
     m_competition.entries().EnterParticipant(m_competition.CurrentAnlassNr(), groupNr, true, 0);
 }
 
-void Groups::EnterGroup(int groupNr, bool printOnSave)
+QString Groups::EnterGroup(int groupNr, bool printOnSave)
 {
     // Without an open event nothing is entered, and cards of a group that runs nowhere
     // would only mislead the judges.
     if (!m_competition.event())
-        return;
-    m_competition.entries().EnterGroup(m_competition.CurrentAnlassNr(), groupNr,
-                                       MemberNrs(groupNr));
+        return {};
+    DataLibrary &data = m_competition.data();
+    const int anlassNr = m_competition.CurrentAnlassNr();
+    const std::optional<TeamRow> group = data.ReadTeam(groupNr);
+    const QString name = group ? group->Name : QString();
+    const QList<int> members = MemberNrs(groupNr);
+    if (!data.ReadEntry(anlassNr, groupNr)) {
+        QStringList alone;
+        for (int member : members) {
+            const std::optional<EntryRow> entry = data.ReadEntry(anlassNr, member);
+            const std::optional<TeamRow> team = data.ReadTeam(member);
+            if (entry && entry->GroupNr == 0 && team)
+                alone << DataLibrary::CalcFullName(team->Name, team->Vorname);
+        }
+        if (!alone.isEmpty()
+            && !m_competition.ui().askYesNo(
+                (alone.size() == 1
+                     ? QStringLiteral("%1 ist bereits allein im Anlass eingetragen. Die Gruppe "
+                                      "%2 und dieses Team teilen sich dann Startnummer und "
+                                      "Ergebnisse.")
+                     : QStringLiteral("%1 sind bereits allein im Anlass eingetragen. Die Gruppe "
+                                      "%2 und diese Teams teilen sich dann Startnummer und "
+                                      "Ergebnisse."))
+                    .arg(alone.join(QStringLiteral(", ")), name)
+                + QStringLiteral("\nWollen Sie die Gruppe trotzdem einfügen?")))
+            return {};
+    }
+    const int entered = m_competition.entries().EnterGroup(anlassNr, groupNr, members);
     if (printOnSave)
         m_competition.scorecards().OutputScorecards(true, groupNr);
+    return entered > 0
+        ? QStringLiteral("Die Gruppe %1 wurde in den Anlass eingefügt.").arg(name)
+        : QStringLiteral("Die Gruppe %1 ist bereits im Anlass eingetragen.").arg(name);
 }

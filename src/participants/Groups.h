@@ -37,8 +37,11 @@ public:
     QList<MemberItem> LoadMembers(int groupNr);
     QList<int> MemberNrs(int groupNr);
 
-    // The team numbers of a selection (decimal texts), each added once, as one change.
-    void AddMemberships(int groupNr, const QStringList &selectionList);
+    // The team numbers of a selection (decimal texts), each added once, as one change. When
+    // the group is entered in the open event and askFirst is set, the operator is asked
+    // first, since the new members will share its start number and results; false when
+    // the answer was No.
+    bool AddMemberships(int groupNr, const QStringList &selectionList, bool askFirst = true);
     // After the operator's Yes; entries and results in events stay.
     bool RemoveMember(int groupNr, int teamNr);
     // After the operator's Yes, unless the group is entered in an event: its memberships
@@ -48,8 +51,11 @@ public:
     // A group just created goes into the open event at once, still without members.
     void EnterNewGroup(int groupNr);
     // "Einfügen": the group and each member not entered yet, then its scorecards; nothing
-    // at all without an open event.
-    void EnterGroup(int groupNr, bool printOnSave);
+    // at all without an open event. A group about to be entered with a member that is
+    // entered on its own asks first, since the two will share start number and results.
+    // Returns the line for the status: what was entered, or that the group is entered
+    // already; empty when nothing happened.
+    QString EnterGroup(int groupNr, bool printOnSave);
 
 private:
     Competition &m_competition;

@@ -38,7 +38,13 @@ bool TeamEditor::addGameEnabled() const
     return m_competition.hasAddGame();
 }
 
-bool TeamEditor::parseStartNr(const QString &text, int &startNr)
+QString TeamEditor::startNrMessage()
+{
+    return QStringLiteral("Die Startnummer muss eine ganze Zahl von 0 bis %1 sein.")
+        .arg(MaxStartNr);
+}
+
+bool TeamEditor::parseStartNr(const QString &text, int &startNr, int max)
 {
     const QString t = text.trimmed();
     if (t.isEmpty()) {
@@ -49,9 +55,11 @@ bool TeamEditor::parseStartNr(const QString &text, int &startNr)
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return false;
     }
-    if (t.size() > 3)
+    bool ok = false;
+    const qlonglong value = t.toLongLong(&ok);
+    if (!ok || value > max)
         return false;
-    startNr = t.toInt();
+    startNr = int(value);
     return true;
 }
 
@@ -77,7 +85,7 @@ TeamEditor::SaveResult TeamEditor::Save(TeamInput &input)
     }
     int startNr = 0;
     if (!parseStartNr(input.StartNr, startNr)) {
-        ui.information(QStringLiteral("Die Startnummer muss eine ganze Zahl von 0 bis 999 sein."));
+        ui.information(startNrMessage());
         return SaveResult::Refused;
     }
 

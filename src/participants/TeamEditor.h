@@ -55,8 +55,12 @@ public:
     QStringList ClubList();
     QStringList BreedList();
 
-    // Start numbers are whole numbers 0..999, written in at most three digits; empty is 0.
-    static bool parseStartNr(const QString &text, int &startNr);
+    // The largest start number an entry holds (a 32-bit integer); the dialog shows and
+    // accepts every number up to it.
+    static constexpr int MaxStartNr = 2147483647;
+    static QString startNrMessage();
+    // A start number is a whole number from 0 to max, in digits only; empty is 0.
+    static bool parseStartNr(const QString &text, int &startNr, int max = MaxStartNr);
 
 private:
     QStringList distinctValues(const char *column);

@@ -428,7 +428,7 @@ void TeamImport::validate()
         if (!parseYesNo(value(Zusatzspiel), line.team.Zusatzspiel))
             errors << QStringLiteral("%1 muss Ja, Nein, 1, 0, x oder leer sein, nicht %2")
                           .arg(quotedText(columnName(Zusatzspiel)), quotedText(value(Zusatzspiel)));
-        if (!TeamEditor::parseStartNr(value(StartNr), line.team.StartNr))
+        if (!TeamEditor::parseStartNr(value(StartNr), line.team.StartNr, 999))
             errors << QStringLiteral("%1 muss eine ganze Zahl von 0 bis 999 sein, nicht %2")
                           .arg(quotedText(columnName(StartNr)), quotedText(value(StartNr)));
 

@@ -105,11 +105,16 @@ bool TeamOverview::DeleteTeam(const OverviewRow &row)
 
 void TeamOverview::EnterRow(const OverviewRow &row, bool printOnSave)
 {
+    message.clear();
     if (row.isGroup()) {
-        Groups(m_competition).EnterGroup(row.TeamNr, printOnSave);
+        message = Groups(m_competition).EnterGroup(row.TeamNr, printOnSave);
     } else {
-        m_competition.entries().EnterParticipant(m_competition.CurrentAnlassNr(), row.TeamNr, false,
-                                                 0);
+        const int anlassNr = m_competition.CurrentAnlassNr();
+        if (m_competition.entries().EnterParticipant(anlassNr, row.TeamNr, false, 0))
+            message = row.displayName() + QStringLiteral(" wurde in den Anlass eingefügt.");
+        else if (m_competition.data().ReadEntry(anlassNr, row.TeamNr))
+            // Silence here would read as a key that did not arrive.
+            message = row.displayName() + QStringLiteral(" ist bereits im Anlass eingetragen.");
         if (printOnSave)
             m_competition.scorecards().OutputScorecards(true, row.TeamNr);
     }

@@ -43,7 +43,8 @@ QString ResultSheet::Row::key() const
 
 QString ResultSheet::notANumberError(const QString &text)
 {
-    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+    return QStringLiteral("\u201E%1\u201C ist keine Zahl. Schreiben Sie zum Beispiel 7,5 oder 7.5.")
+        .arg(text);
 }
 
 ResultSheet::ResultSheet(DataLibrary &data) : m_data(data)
@@ -56,8 +57,31 @@ QString ResultSheet::formatNumber(double value)
 
 std::optional<double> ResultSheet::parseNumber(const QString &text)
 {
+    // Comma and point both separate the decimals, whatever the locale says: a keypad
+    // types a point, a German keyboard a comma, and "7.5" in a de_DE locale must not turn
+    // into 75. A second separator is a typing error, never a thousands separator.
+    QString t = text.trimmed();
+    t.replace(u',', u'.');
+    if (t.isEmpty() || t.count(u'.') > 1)
+        return std::nullopt;
+    bool digits = false;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c.isDigit() && c.unicode() < 128)
+            digits = true;
+        else if (!(c == u'.' || ((c == u'-' || c == u'+') && i == 0)))
+            return std::nullopt;
+    }
+    if (!digits)
+        return std::nullopt;
+    // "7," is seven and ",5" a half: the digits beside a lone separator are zeros.
+    if (t.endsWith(u'.'))
+        t.append(u'0');
+    const qsizetype point = t.indexOf(u'.');
+    if (point == 0 || (point == 1 && !t.at(0).isDigit()))
+        t.insert(point, u'0');
     bool ok = false;
-    const double value = numberLocale().toDouble(text.trimmed(), &ok);
+    const double value = t.toDouble(&ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -292,10 +316,23 @@ bool ResultSheet::SumAddTime(double &total, QString *badText) const
 
 bool ResultSheet::UpdateTotals(ResultTotals &totals, QString &error) const
 {
+    // Each total on its own: a slip in a points cell must not freeze the time total the
+    // operator is watching while typing the times.
     QString bad;
-    bool ok = SumWeightedPoints(totals.points, &bad) && SumTime(totals.time, &bad);
-    if (ok && m_showAddGame)
-        ok = SumWeightedAddPoints(totals.addPoints, &bad) && SumAddTime(totals.addTime, &bad);
+    bool ok = true;
+    const auto add = [&](bool summed, const QString &text) {
+        if (!summed && ok) {
+            ok = false;
+            bad = text;
+        }
+    };
+    QString text;
+    add(SumWeightedPoints(totals.points, &text), text);
+    add(SumTime(totals.time, &text), text);
+    if (m_showAddGame) {
+        add(SumWeightedAddPoints(totals.addPoints, &text), text);
+        add(SumAddTime(totals.addTime, &text), text);
+    }
     error = ok ? QString() : notANumberError(bad);
     return ok;
 }

@@ -67,7 +67,7 @@ public:
 
     static const QString NumberMessage;
     static const QString AllPointsQuestion;
-    static QString notANumberError(const QString &text); // a totals cell that is no number
+    static QString notANumberError(const QString &text); // why a cell is refused
 
     explicit ResultSheet(DataLibrary &data);
 
@@ -113,8 +113,8 @@ public:
     bool SumTime(double &total, QString *badText = nullptr) const;
     bool SumWeightedAddPoints(double &total, QString *badText = nullptr) const;
     bool SumAddTime(double &total, QString *badText = nullptr) const;
-    // StringGrid1Click: the sums in that order, the additional ones only when shown; the
-    // first failure ends it with its message in error, the sums before it are updated.
+    // StringGrid1Click: the sums, the additional ones only when shown. A sum over a cell that
+    // is no number keeps its old value; error names the first such cell.
     bool UpdateTotals(ResultTotals &totals, QString &error) const;
 
     bool ValidateResults() const;
@@ -128,8 +128,9 @@ public:
     // The question before overwriting, one line per cell.
     static QString overwriteQuestion(const QStringList &cells);
 
-    // Numbers as the operator sees and types them: the user's locale, fixed point with two
-    // decimals; only finite numbers count.
+    // Numbers as the operator sees them: the user's locale, fixed point with two decimals.
+    // Typed numbers take a comma or a point as decimal separator and no thousands
+    // separator; only finite numbers count.
     static QString formatNumber(double value);
     static std::optional<double> parseNumber(const QString &text);
     static QString formatTotal(double value); // 7 significant digits, two decimals

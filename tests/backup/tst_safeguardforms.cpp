@@ -72,7 +72,7 @@ private Q_SLOTS:
         QTest::keyClick(w.main()->grid(), Qt::Key_Delete);
         QCOMPARE(w.entries(), 2);
         w.openEventMenu();
-        QCOMPARE(w.undo()->text(), QStringLiteral("Rückgängig: Team aus Anlass löschen"));
+        QCOMPARE(w.undo()->text(), QStringLiteral("Rück&gängig: Team aus Anlass löschen"));
         QVERIFY(w.undo()->isEnabled());
         QCOMPARE(w.undo()->shortcut(), QKeySequence(QKeySequence::Undo));
         w.closeEventMenu();
@@ -85,7 +85,7 @@ private Q_SLOTS:
                     .startsWith(QStringLiteral("Wollen Sie „Team aus Anlass löschen“ rückgängig "
                                                "machen?")));
         w.openEventMenu();
-        QCOMPARE(w.undo()->text(), QStringLiteral("Rückgängig"));
+        QCOMPARE(w.undo()->text(), QStringLiteral("Rück&gängig"));
         QVERIFY(!w.undo()->isEnabled());
         w.closeEventMenu();
     }
@@ -100,7 +100,7 @@ private Q_SLOTS:
         w.t.db().exec(
             QStringLiteral("UPDATE Parcours SET Punkte = 8 WHERE TeamNr = %1").arg(w.teams.last()));
         w.openEventMenu();
-        QCOMPARE(w.undo()->text(), QStringLiteral("Rückgängig: Team aus Anlass löschen"));
+        QCOMPARE(w.undo()->text(), QStringLiteral("Rück&gängig: Team aus Anlass löschen"));
         QVERIFY(!w.undo()->isEnabled());
         w.closeEventMenu();
         QTest::keyClick(w.main(), Qt::Key_Z, Qt::ControlModifier);

@@ -202,6 +202,73 @@ private Q_SLOTS:
         QVERIFY(t.competition->participants().isEmpty());
     }
 
+    void rowsSharedByATeamAndItsGroupStayWhileEitherIsEntered_data()
+    {
+        // Anna is entered on her own and is a member of the entered group, so her rows
+        // count twice; removing one of the two must leave the other its results.
+        QTest::addColumn<bool>("groupFirst");
+        QTest::addColumn<bool>("together");
+        QTest::newRow("team, then group") << false << false;
+        QTest::newRow("group, then team") << true << false;
+        QTest::newRow("both selected") << false << true;
+    }
+
+    void rowsSharedByATeamAndItsGroupStayWhileEitherIsEntered()
+    {
+        QFETCH(bool, groupFirst);
+        QFETCH(bool, together);
+        TestDatabase t;
+        const int p1 = t.addPost(QStringLiteral("Slalom"));
+        const int event = t.addEvent(QStringLiteral("Sommer"));
+        const int other = t.addEvent(QStringLiteral("Herbst"));
+        const int group = t.addGroup(QStringLiteral("Wirbel"), 0);
+        const int anna = t.addTeam(QStringLiteral("Arnold"), QStringLiteral("Anna"), 0);
+        const int ben = t.addTeam(QStringLiteral("Berger"), QStringLiteral("Ben"), 0);
+        t.addMember(group, anna);
+        t.addMember(group, ben);
+        for (int e : {event, other}) {
+            t.addEntry(e, anna, 1);
+            t.addEntry(e, group, 2, true);
+            t.addEntry(e, ben, 2, false, group, true);
+            t.addResult(e, p1, anna, 8, 20);
+            t.addResult(e, p1, ben, 6, 30);
+        }
+        t.open(event);
+        Entries &entries = t.competition->entries();
+        const auto rows = [&](int team) {
+            return t.count(QStringLiteral("SELECT count(*) FROM Parcours WHERE AnlassNr = %1 "
+                                          "AND TeamNr = %2")
+                               .arg(event)
+                               .arg(team));
+        };
+
+        if (together) {
+            t.ui.answers = {true};
+            entries.RemoveSelectedEntries({anna, group});
+        } else {
+            t.ui.answers = {true};
+            entries.RemoveEntry(groupFirst ? group : anna);
+            if (groupFirst) {
+                // Ben went with the group; Anna is still entered and keeps her result.
+                QCOMPARE(rows(ben), 0);
+                QCOMPARE(rows(anna), 1);
+            } else {
+                // The group still counts Anna: its total keeps her points.
+                QCOMPARE(rows(anna), 1);
+                QCOMPARE(t.data.TotalPoints(group, true, false), 14.0);
+            }
+            t.ui.answers = {true};
+            entries.RemoveEntry(groupFirst ? anna : group);
+        }
+        // Nobody counts them any more: no row is left behind.
+        QCOMPARE(
+            t.count(QStringLiteral("SELECT count(*) FROM Parcours WHERE AnlassNr = %1").arg(event)),
+            0);
+        QCOMPARE(
+            t.count(QStringLiteral("SELECT count(*) FROM Parcours WHERE AnlassNr = %1").arg(other)),
+            2);
+    }
+
     void removingSeveralAsksOnceAndFailsAsAWhole()
     {
         TestDatabase t;

@@ -227,7 +227,7 @@ private Q_SLOTS:
                  TTeamOverviewForm &o = p.overview();
                  QCOMPARE(p.listedTypes(), QList<int>{1});
                  QCOMPARE(o.grid()->selectionMode(), QAbstractItemView::ExtendedSelection);
-                 QCOMPARE(p.button(o, "DeleteBtn")->text(), QStringLiteral("Übernehmen"));
+                 QCOMPARE(p.button(o, "DeleteBtn")->text(), QStringLiteral("&Übernehmen"));
                  // Arnold is taken once with the Delete key and then again with the others.
                  p.clickRow(p.arnold);
                  QTest::keyClick(o.grid(), Qt::Key_Delete);
@@ -254,7 +254,7 @@ private Q_SLOTS:
                                     + QString::number(p.event)),
                           2);
                  QCOMPARE(p.button(p.groups(), "DeleteGroupBtn")->text(),
-                          QStringLiteral("Einfügen"));
+                          QStringLiteral("&Einfügen"));
                  p.button(p.groups(), "DeleteGroupBtn")->click();
                  QVERIFY(p.groups().isVisible());
                  p.button(p.groups(), "CloseBtn")->click();
@@ -344,7 +344,7 @@ private Q_SLOTS:
                  QCOMPARE(p.listedTypes(), (QList<int>{1, 2}));
                  QVERIFY(childOf<QRadioButton>(o, "KindAlles")->isChecked());
                  QCOMPARE(o.grid()->selectionMode(), QAbstractItemView::SingleSelection);
-                 QCOMPARE(p.button(o, "DeleteBtn")->text(), QStringLiteral("Team löschen"));
+                 QCOMPARE(p.button(o, "DeleteBtn")->text(), QStringLiteral("Team &löschen"));
                  p.clickRow(p.arnold);
                  p.clickRow(p.cramer, Qt::ControlModifier);
                  QCOMPARE(o.selectedTeamNrs(), QList<int>{p.cramer});
@@ -425,7 +425,7 @@ private Q_SLOTS:
         p.main().setCurrentRow(p.t.competition->participantIndex(p.wirbel));
         p.main().PopupMenu1Popup();
         QCOMPARE(p.main().action(QStringLiteral("ShowTeamItem"))->text(),
-                 QStringLiteral("Gruppe anzeigen"));
+                 QStringLiteral("Gruppe &anzeigen"));
         Operator op({
             {&p.groups(),
              [&] {
@@ -438,7 +438,7 @@ private Q_SLOTS:
                      enabled << p.button(p.groups(), name)->isEnabled();
                  QCOMPARE(enabled, (QList<bool>{false, false, false, false, true}));
                  QCOMPARE(p.button(p.groups(), "DeleteGroupBtn")->text(),
-                          QStringLiteral("Löschen"));
+                          QStringLiteral("&Löschen"));
                  p.button(p.groups(), "CloseBtn")->click();
              }},
         });

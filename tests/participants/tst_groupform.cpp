@@ -149,12 +149,12 @@ private Q_SLOTS:
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(form.isModal());
         QCOMPARE(form.findChild<QGroupBox *>(QStringLiteral("GroupFrame"))->title(),
-                 QStringLiteral("Gruppenname"));
+                 QStringLiteral("&Gruppenname"));
         QCOMPARE(form.findChild<QGroupBox *>(QStringLiteral("TeamFrame"))->title(),
-                 QStringLiteral("Teams"));
-        QCOMPARE(p.button("DeleteGroupBtn")->text(), firstButton);
+                 QStringLiteral("&Teams"));
+        QCOMPARE(p.button("DeleteGroupBtn")->text().remove(u'&'), firstButton);
         auto *print = form.findChild<QCheckBox *>(QStringLiteral("PrintOnSave"));
-        QCOMPARE(print->text(), QStringLiteral("Bewertungsbogen beim Speichern drucken"));
+        QCOMPARE(print->text(), QStringLiteral("Bewertungsbogen beim &Speichern drucken"));
         QCOMPARE(print->isVisible(), printBox);
         QCOMPARE(p.list()->height(), listHeight);
         if (printBox) {
@@ -169,7 +169,7 @@ private Q_SLOTS:
             QVERIFY2(b->parentWidget()->rect().contains(b->geometry()), name);
             QVERIFY2(b->width() >= b->sizeHint().width(), name);
         }
-        QCOMPARE(p.button("CloseBtn")->text(), QStringLiteral("Schliessen"));
+        QCOMPARE(p.button("CloseBtn")->text(), QStringLiteral("S&chliessen"));
 
         QCOMPARE(p.groupNames(),
                  (QStringList{QStringLiteral("Adler"), QStringLiteral("All"),

@@ -110,14 +110,15 @@ private Q_SLOTS:
         const int group = f.t.addGroup(QStringLiteral("Wirbelwinde"), f.kat);
         const int other = f.t.addGroup(QStringLiteral("Wirbelwinde"), f.kat);
         f.groups.EnterNewGroup(group);
-        f.groups.AddMemberships(group, {QString::number(f.teams[0])});
+        f.groups.AddMemberships(group, {QString::number(f.teams[0])}, false);
         // Again, with two more at once, a duplicate, a group, a number that does not exist
         // and a text that is none.
         f.groups.AddMemberships(group,
                                 {QString::number(f.teams[0]), QString::number(f.teams[2]),
                                  QString::number(f.teams[1]), QString::number(f.teams[2]),
                                  QString::number(other), QStringLiteral("9999"),
-                                 QStringLiteral("x")});
+                                 QStringLiteral("x")},
+                                false);
         QCOMPARE(f.groups.MemberNrs(group), (QList<int>{f.teams[0], f.teams[1], f.teams[2]}));
         QCOMPARE(f.memberships(other), 0);
         // A team is no group to add members to.
@@ -143,8 +144,10 @@ private Q_SLOTS:
         QCOMPARE(groupEntry.GroupNr, 0);
         QCOMPARE(f.results(), 0);
 
-        f.groups.AddMemberships(group, {QString::number(f.teams[0]), QString::number(f.teams[1])});
-        f.groups.EnterGroup(group, false);
+        f.groups.AddMemberships(group, {QString::number(f.teams[0]), QString::number(f.teams[1])},
+                                false);
+        QCOMPARE(f.groups.EnterGroup(group, false),
+                 QStringLiteral("Die Gruppe Wirbelwinde wurde in den Anlass eingefügt."));
         QCOMPARE(f.entries(QStringLiteral("GroupNr = %1").arg(group)), 2);
         for (int i : {0, 1}) {
             const EntryRow e = *f.t.data.ReadEntry(f.event, f.teams[i]);
@@ -162,6 +165,7 @@ private Q_SLOTS:
         touch.bind("t", f.teams[0]);
         touch.exec();
         f.t.addResult(f.event, f.posts[0], f.teams[0], 9, 30);
+        f.t.ui.answers = {true};
         f.groups.AddMemberships(group, {QString::number(f.teams[2])});
         f.groups.EnterGroup(group, true);
         QCOMPARE(f.entries(QStringLiteral("GroupNr = %1").arg(group)), 3);
@@ -172,6 +176,61 @@ private Q_SLOTS:
         QCOMPARE(f.results(QStringLiteral("Punkte = 9")), 1);
         // Print-on-save: the group's card and one per member.
         QCOMPARE(f.t.ui.printed.size(), 4);
+    }
+
+    void addingToAnEnteredGroupAsksFirst()
+    {
+        Fixture f;
+        const int group = f.t.addGroup(QStringLiteral("Wirbelwinde"), f.kat);
+        const QStringList anna{QString::number(f.teams[0])};
+        // Not entered in the open event: nothing to share, nobody asked.
+        QVERIFY(f.groups.AddMemberships(group, anna));
+        QVERIFY(f.t.ui.messages.isEmpty());
+
+        f.groups.EnterGroup(group, false);
+        f.t.ui.answers = {false};
+        QVERIFY(!f.groups.AddMemberships(group, {QString::number(f.teams[1])}));
+        QCOMPARE(f.t.ui.texts(QStringLiteral("yesno")),
+                 QStringList{QStringLiteral(
+                     "Die Gruppe Wirbelwinde ist im geöffneten Anlass eingetragen. Die neuen "
+                     "Mitglieder teilen sich mit ihr Startnummer und Ergebnisse.\nWollen Sie "
+                     "sie trotzdem hinzufügen?")});
+        QCOMPARE(f.groups.MemberNrs(group), QList<int>{f.teams[0]});
+        // A team that is a member already joins nobody: no question.
+        QVERIFY(f.groups.AddMemberships(group, anna));
+        QCOMPARE(f.t.ui.texts(QStringLiteral("yesno")).size(), 1);
+        f.t.ui.answers = {true};
+        QVERIFY(f.groups.AddMemberships(group, {QString::number(f.teams[1])}));
+        QCOMPARE(f.groups.MemberNrs(group), (QList<int>{f.teams[0], f.teams[1]}));
+    }
+
+    void enteringAGroupWithAMemberEnteredAloneAsksFirst()
+    {
+        Fixture f;
+        const int group = f.t.addGroup(QStringLiteral("Wirbelwinde"), f.kat);
+        f.groups.AddMemberships(group, {QString::number(f.teams[0]), QString::number(f.teams[1])});
+        f.t.competition->entries().EnterParticipant(f.event, f.teams[0], false, 0);
+
+        f.t.ui.answers = {false};
+        QCOMPARE(f.groups.EnterGroup(group, true), QString());
+        QCOMPARE(f.t.ui.texts(QStringLiteral("yesno")),
+                 QStringList{QStringLiteral(
+                     "Arnold Anna ist bereits allein im Anlass eingetragen. Die Gruppe "
+                     "Wirbelwinde und dieses Team teilen sich dann Startnummer und "
+                     "Ergebnisse.\nWollen Sie die Gruppe trotzdem einfügen?")});
+        QCOMPARE(f.entries(), 1);
+        QVERIFY(f.t.ui.printed.isEmpty());
+
+        f.t.ui.answers = {true};
+        QCOMPARE(f.groups.EnterGroup(group, false),
+                 QStringLiteral("Die Gruppe Wirbelwinde wurde in den Anlass eingefügt."));
+        // Anna keeps her own entry; Ben comes in as a member.
+        QCOMPARE(f.t.data.ReadEntry(f.event, f.teams[0])->GroupNr, 0);
+        QCOMPARE(f.t.data.ReadEntry(f.event, f.teams[1])->GroupNr, group);
+        // Once entered, the group is not asked about again, and says so.
+        QCOMPARE(f.groups.EnterGroup(group, false),
+                 QStringLiteral("Die Gruppe Wirbelwinde ist bereits im Anlass eingetragen."));
+        QCOMPARE(f.t.ui.texts(QStringLiteral("yesno")).size(), 2);
     }
 
     void removingAMemberLeavesItsEntryAndResults()

@@ -151,7 +151,9 @@ private Q_SLOTS:
         QTest::newRow("negative") << QStringLiteral("-1") << -1;
         QTest::newRow("letters") << QStringLiteral("1a") << -1;
         QTest::newRow("decimal") << QStringLiteral("1,5") << -1;
-        QTest::newRow("four digits") << QStringLiteral("1000") << -1;
+        QTest::newRow("four digits") << QStringLiteral("1000") << 1000;
+        QTest::newRow("largest") << QStringLiteral("2147483647") << 2147483647;
+        QTest::newRow("beyond 32 bits") << QStringLiteral("2147483648") << -1;
         QTest::newRow("plus sign") << QStringLiteral("+5") << -1;
     }
 
@@ -171,7 +173,7 @@ private Q_SLOTS:
             QCOMPARE(result, TeamEditor::SaveResult::Refused);
             QCOMPARE(f.t.ui.texts(QStringLiteral("information")),
                      QStringList{QStringLiteral(
-                         "Die Startnummer muss eine ganze Zahl von 0 bis 999 sein.")});
+                         "Die Startnummer muss eine ganze Zahl von 0 bis 2147483647 sein.")});
             QCOMPARE(f.row(f.ben).StartNr, 7);
         } else {
             QCOMPARE(result, TeamEditor::SaveResult::Saved);

@@ -5,6 +5,7 @@
 #include "participants/ui/TeamForm.h"
 #include "participants/ui/TeamImportDialog.h"
 #include "participants/ui/TeamOverviewForm.h"
+#include "support/HerbstProgram.h"
 #include "support/ModalDialogs.h"
 #include "support/TestDatabase.h"
 
@@ -28,37 +29,8 @@
 
 namespace {
 
-// The whole program over a small database: an event "Herbst" with Aebi (1) and Brun (2)
-// entered, Caduff entered nowhere, and a group "Wirbel" of Brun.
-struct Program
+struct Program : HerbstProgram
 {
-    TestDatabase t;
-    Forms forms;
-    int kat = 0, event = 0;
-    int aebi = 0, brun = 0, caduff = 0, group = 0;
-
-    Program()
-    {
-        kat = t.addCategory(QStringLiteral("Senioren"));
-        t.addCategory(QStringLiteral("Junioren"));
-        t.addPost(QStringLiteral("Slalom"));
-        event = t.addEvent(QStringLiteral("Herbst"));
-        aebi = t.addTeam(QStringLiteral("Aebi"), QStringLiteral("Alma"), kat, false, 1);
-        brun = t.addTeam(QStringLiteral("Brun"), QStringLiteral("Beat"), kat, false, 2);
-        caduff = t.addTeam(QStringLiteral("Caduff"), QStringLiteral("Cla"), kat, false, 0);
-        group = t.addGroup(QStringLiteral("Wirbel"), kat);
-        t.addMember(group, brun);
-        t.addEntry(event, aebi, 1);
-        t.addEntry(event, brun, 2);
-        forms.create(*t.competition, t.ui);
-        t.open(event);
-    }
-    ~Program() { forms.destroy(); }
-
-    TMainForm &main() { return *forms.MainForm; }
-    TTeamForm &teamForm() { return *forms.TeamForm; }
-    TTeamOverviewForm &overview() { return *forms.TeamOverviewForm; }
-
     void fillTeam(const QString &name)
     {
         TTeamForm &f = teamForm();
@@ -147,7 +119,7 @@ private Q_SLOTS:
         Program p;
         TTeamForm &f = p.teamForm();
         const QList<std::pair<const char *, int>> lengths{
-            {"StartNr", 3}, {"Name", 50}, {"Vorname", 25}, {"Hund", 25}};
+            {"StartNr", 10}, {"Name", 50}, {"Vorname", 25}, {"Hund", 25}};
         for (const auto &[name, length] : lengths)
             QCOMPARE(childOf<QLineEdit>(f, name)->maxLength(), length);
         for (const auto &[name, length] :
@@ -275,7 +247,7 @@ private Q_SLOTS:
         QVERIFY(o.minimumSize() != o.maximumSize());
         QCOMPARE(print->isEnabled(), entryMode);
         QCOMPARE(print->isChecked(), entryMode);
-        QCOMPARE(childOf<QPushButton>(o, "DeleteBtn")->text(), deleteCaption);
+        QCOMPARE(childOf<QPushButton>(o, "DeleteBtn")->text().remove(u'&'), deleteCaption);
         QCOMPARE(o.action(QStringLiteral("NewStrNrItem"))->isEnabled(), mode != QLatin1Char('S'));
         QCOMPARE(o.action(QStringLiteral("ClearStrNrItem"))->isEnabled(), mode != QLatin1Char('S'));
         QVERIFY(!childOf<QCheckBox>(o, "EventListBox")->isChecked());
@@ -346,11 +318,22 @@ private Q_SLOTS:
         QVERIFY(p.t.competition->EntryMode);
         p.t.competition->EntryMode = false;
 
-        // Entry mode: Enter enters the row.
+        // Entry mode: Enter enters the row, after the question about the member entered on
+        // its own, and says so on the message line; again, it says the group is in already.
         o.overview().mode = QLatin1Char('I');
         o.setCurrentTeam(p.group);
+        p.t.ui.answers = {true};
         QTest::keyClick(o.grid(), Qt::Key_Return);
         QVERIFY(p.t.data.ReadEntry(p.event, p.group)->IsGroup);
+        QCOMPARE(childOf<QLabel>(o, "MessageLine")->text(),
+                 QStringLiteral("Die Gruppe Wirbel wurde in den Anlass eingefügt."));
+        QTest::keyClick(o.grid(), Qt::Key_Return);
+        QCOMPARE(childOf<QLabel>(o, "MessageLine")->text(),
+                 QStringLiteral("Die Gruppe Wirbel ist bereits im Anlass eingetragen."));
+        o.setCurrentTeam(p.caduff);
+        QTest::keyClick(o.grid(), Qt::Key_Enter);
+        QCOMPARE(childOf<QLabel>(o, "MessageLine")->text(),
+                 QStringLiteral("Cla Caduff ist bereits im Anlass eingetragen."));
     }
 
     void selectTeamsReturnsTheChosenTeamsOnce()

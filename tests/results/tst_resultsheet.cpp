@@ -6,6 +6,9 @@
 #include <QLocale>
 #include <QTest>
 
+#include <cmath>
+#include <optional>
+
 namespace {
 
 // One event with the given posts, one team entered with a result row per post.
@@ -295,6 +298,48 @@ private Q_SLOTS:
             1);
     }
 
+    void commaAndPointReadTheSameInEveryGermanLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value"); // NaN: refused
+
+        const double refused = std::nan("");
+        for (const char *locale : {"de_DE", "de_CH", "de_AT"}) {
+            const auto row = [&](const char *text, double value) {
+                QTest::addRow("%s %s", locale, text)
+                    << QString::fromLatin1(locale) << QString::fromUtf8(text) << value;
+            };
+            row("7,5", 7.5);
+            row("7.5", 7.5);
+            row(" -7,25 ", -7.25);
+            row("7,", 7.0);
+            row(".5", 0.5);
+            row("1500", 1500.0);
+            row("1.500", 1.5); // a separator is always the decimal one
+            row("1.500,5", refused);
+            row("1'500", refused);
+            row("1 500", refused);
+            row("1e3", refused);
+            row(",", refused);
+        }
+    }
+
+    void commaAndPointReadTheSameInEveryGermanLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        const QLocale previous;
+        QLocale::setDefault(QLocale(locale));
+        const std::optional<double> read = ResultSheet::parseNumber(text);
+        QLocale::setDefault(previous);
+        if (std::isnan(value))
+            QVERIFY2(!read, qPrintable(QString::number(read.value_or(0))));
+        else
+            QCOMPARE(read, std::optional<double>(value));
+    }
+
     void validation_data()
     {
         QTest::addColumn<bool>("addGame");
@@ -309,7 +354,8 @@ private Q_SLOTS:
         QTest::newRow("blank time") << false << int(ResultSheet::Time) << "  " << false;
         QTest::newRow("letters") << false << int(ResultSheet::Points) << "sieben" << false;
         QTest::newRow("trailing junk") << false << int(ResultSheet::Time) << "12s" << false;
-        QTest::newRow("thousands dot") << false << int(ResultSheet::Points) << "1.500" << false;
+        QTest::newRow("decimal point") << false << int(ResultSheet::Points) << "7.5" << true;
+        QTest::newRow("two separators") << false << int(ResultSheet::Points) << "1.500,5" << false;
         QTest::newRow("nan") << false << int(ResultSheet::Points) << "nan" << false;
         QTest::newRow("inf") << false << int(ResultSheet::Time) << "inf" << false;
         QTest::newRow("-inf") << false << int(ResultSheet::Points) << "-inf" << false;
@@ -342,7 +388,7 @@ private Q_SLOTS:
         QVERIFY(f.t.ui.messages.isEmpty());
     }
 
-    void totalsStopAtTheFirstBadCell()
+    void aBadCellKeepsOnlyItsOwnTotal()
     {
         TeamFixture f({2.0, 1.0});
         f.t.addResult(f.event, f.posts[0], f.team, 2, 3);
@@ -353,9 +399,16 @@ private Q_SLOTS:
         sheet.setCell(1, 2, QStringLiteral("1,5"));
         sheet.setCell(1, 3, QStringLiteral("zwei"));
         QVERIFY(!sheet.UpdateTotals(totals, error));
-        QCOMPARE(error, QStringLiteral("'zwei' is not a valid floating point value"));
-        QCOMPARE(totals.points, 3.5); // computed before the bad cell
+        QCOMPARE(error,
+                 QStringLiteral("„zwei“ ist keine Zahl. Schreiben Sie zum Beispiel 7,5 oder 7.5."));
+        QCOMPARE(totals.points, 3.5);
         QCOMPARE(totals.time, 3.0); // kept
+        // The other way round: a slip in the points leaves the time total to follow.
+        sheet.setCell(1, 2, QStringLiteral("x"));
+        sheet.setCell(1, 3, QStringLiteral("4"));
+        QVERIFY(!sheet.UpdateTotals(totals, error));
+        QCOMPARE(totals.points, 3.5);
+        QCOMPARE(totals.time, 7.0);
 
         QCOMPARE(ResultSheet::formatTotal(1234567.891), QStringLiteral("1234568,00"));
         QCOMPARE(ResultSheet::formatTotal(12345.678), QStringLiteral("12345,68"));

@@ -3,6 +3,7 @@
 #include "engine/Statement.h"
 #include "results/ui/ResultGrid.h"
 #include "results/ui/TeamResultForm.h"
+#include "support/KeyboardChecks.h"
 #include "support/TestDatabase.h"
 
 #include <QAction>
@@ -190,6 +191,13 @@ private Q_SLOTS:
         QCOMPARE(d.findChild<QGroupBox *>(QStringLiteral("GroupBox1"))->title(), title);
         QCOMPARE(d.findChild<QCheckBox *>(QStringLiteral("CheckBox2"))->isVisible(), addGameShown);
         QCOMPARE(label(d, "lblTotalAddPoints")->isVisible(), addGameShown);
+        // A four-digit total shows whole (it was cut to ".041,50").
+        for (const char *name : {"lblTotalPoints", "lblTotalTime"}) {
+            QLabel *total = label(d, name);
+            QVERIFY2(total->fontMetrics().horizontalAdvance(QStringLiteral("9999,99"))
+                         <= total->contentsRect().width(),
+                     name);
+        }
         QCOMPARE(d.grid()->geometry().top(), gridTop);
         QCOMPARE(d.grid()->isColumnHidden(d.sheet().keyColumn()), true);
 
@@ -206,7 +214,7 @@ private Q_SLOTS:
         d.reject();
     }
 
-    void typingSavesThroughEditorAndTotalsFollowMoves()
+    void typingSavesThroughEditorAndTotalsFollowEveryKey()
     {
         Program p(true);
         p.selectRowOf(p.team);
@@ -220,10 +228,10 @@ private Q_SLOTS:
             QVERIFY(editor);
             editor->selectAll();
             QTest::keyClicks(editor, QStringLiteral("5"));
-            QCOMPARE(points->text(), QStringLiteral("12,00")); // typing alone does not add up
+            QCOMPARE(points->text(), QStringLiteral("16,00")); // 5 * 2 + 6, at once
             QTest::keyClick(editor, Qt::Key_Down);
             QCOMPARE(dlg.grid()->currentRow(), 1);
-            QCOMPARE(points->text(), QStringLiteral("16,00")); // 5 * 2 + 6
+            QCOMPARE(points->text(), QStringLiteral("16,00"));
             QVERIFY(cellEditor(dlg));
             QTest::keyClick(cellEditor(dlg), Qt::Key_Return); // Enter in the grid saves
         });
@@ -234,6 +242,105 @@ private Q_SLOTS:
         QCOMPARE(p.stored("ZusatzspielPunkte", p.slalom, p.team), 4.0);
         // every points cell holds points and the box was not checked
         QCOMPARE(p.t.ui.texts(QStringLiteral("yesno")).size(), 1);
+    }
+
+    void totalFollowsEveryKeyWithCommaOrPoint_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("totals"); // the points total after each key
+        QTest::addColumn<double>("stored"); // Punkte at the slalom (factor 2)
+        // The other post holds 6: the total is 2 × typed + 6.
+        QTest::newRow("comma") << QStringLiteral("7,5")
+                               << QStringList{QStringLiteral("20,00"), QStringLiteral("20,00"),
+                                              QStringLiteral("21,00")}
+                               << 15.0;
+        QTest::newRow("point") << QStringLiteral("7.5")
+                               << QStringList{QStringLiteral("20,00"), QStringLiteral("20,00"),
+                                              QStringLiteral("21,00")}
+                               << 15.0;
+        QTest::newRow("two digits")
+            << QStringLiteral("12") << QStringList{QStringLiteral("8,00"), QStringLiteral("30,00")}
+            << 24.0;
+    }
+
+    void totalFollowsEveryKeyWithCommaOrPoint()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, totals);
+        QFETCH(double, stored);
+        Program p(false);
+        p.main().show();
+        QVERIFY(activate(&p.main()));
+        p.selectRowOf(p.team);
+        QLabel *points = label(p.dialog(), "lblTotalPoints");
+        QStringList seen;
+        QString atQuestion;
+        p.t.ui.onQuestion = [&](const QString &) {
+            atQuestion = points->text();
+        };
+        p.t.ui.answers = {true};
+        p.whenShown([&](TTeamResultForm &dlg) {
+            QVERIFY(activate(&dlg));
+            // The editor of the first points cell is open with its text marked: typing
+            // replaces it.
+            for (QChar key : typed) {
+                QTest::keyClicks(QApplication::focusWidget(), QString(key));
+                seen << points->text();
+            }
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        QTest::keyClick(p.main().grid(), Qt::Key_Return);
+        QCOMPARE(seen, totals);
+        // The question on saving shows the total that is stored.
+        QCOMPARE(atQuestion, totals.last());
+        QCOMPARE(p.stored("Punkte", p.slalom, p.team), stored);
+        QVERIFY(p.entry(p.team).Abgeschlossen);
+    }
+
+    void refusedCellKeepsItsTextAndLosesNoKey()
+    {
+        Program p(false);
+        p.main().show();
+        QVERIFY(activate(&p.main()));
+        p.selectRowOf(p.team);
+        QLabel *hint = label(p.dialog(), "lblHinweis");
+        QStringList hints;
+        p.t.ui.answers = {false};
+        p.whenShown([&](TTeamResultForm &dlg) {
+            QVERIFY(activate(&dlg));
+            // Typed in Tab rhythm without looking: the slip does not stop the next keys.
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7x5"));
+            QVERIFY(hint->text().isEmpty()); // not while typing
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("41"));
+            hints << hint->text();
+            QCOMPARE(dlg.sheet().row(0).text[ResultSheet::Points], QStringLiteral("7x5"));
+            QCOMPARE(dlg.sheet().row(0).text[ResultSheet::Time], QStringLiteral("41"));
+            QCOMPARE(label(dlg, "lblTotalTime")->text(), QStringLiteral("71,00"));
+
+            // Enter refuses once, puts the cursor on the cell with its text kept for
+            // correction.
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QVERIFY(dlg.isVisible());
+            QCOMPARE(dlg.grid()->currentRow(), 0);
+            QCOMPARE(dlg.grid()->currentColumn(), dlg.sheet().columnOf(ResultSheet::Points));
+            auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+            QVERIFY(editor);
+            QCOMPARE(editor->text(), QStringLiteral("7x5"));
+            QTest::keyClick(editor, Qt::Key_Left);
+            QTest::keyClick(editor, Qt::Key_Backspace);
+            QTest::keyClicks(editor, QStringLiteral(","));
+            QVERIFY(hint->text().isEmpty());
+            QTest::keyClick(editor, Qt::Key_Return);
+        });
+        QTest::keyClick(p.main().grid(), Qt::Key_Return);
+        QCOMPARE(hints,
+                 QStringList{QStringLiteral(
+                     "„7x5“ ist keine Zahl. Schreiben Sie zum Beispiel 7,5 oder 7.5.")});
+        QCOMPARE(p.t.ui.texts(QStringLiteral("information")),
+                 QStringList{QStringLiteral("Geben Sie bitte in alle Felder eine Zahl ein.")});
+        QCOMPARE(p.stored("Punkte", p.slalom, p.team), 15.0);
+        QCOMPARE(p.stored("Zeit", p.slalom, p.team), 41.0);
     }
 
     void escapeCancelsAndBadInputKeepsDialogOpen()
@@ -267,7 +374,7 @@ private Q_SLOTS:
             for (const char *name :
                  {"TeamIsFinishedItem", "TeamIsNotFinishedItem", "TeamIsFinishedAddItem",
                   "TeamIsNotFinishedAddItem", "ShowTeamItem"})
-                c << p.main().action(QLatin1String(name))->text();
+                c << p.main().action(QLatin1String(name))->text().remove(u'&');
             return c;
         };
         p.selectRowOf(p.group);

@@ -33,6 +33,8 @@ void ScriptedUserInterface::information(const QString &text)
 bool ScriptedUserInterface::nextAnswer(const QString &kind, const QString &text)
 {
     messages.append({kind, text});
+    if (onQuestion)
+        onQuestion(text);
     if (answers.isEmpty()) {
         QTest::qFail(qPrintable(QStringLiteral("unscripted question: ") + text), __FILE__,
                      __LINE__);

@@ -25,6 +25,8 @@ public:
     QList<bool> answers;
     bool defaultAnswer = false;
     QList<Message> messages;
+    // Runs when a question is asked, before it is answered: what the screen shows then.
+    std::function<void(const QString &)> onQuestion;
 
     // The rank list dialog: returns false (cancel) unless set.
     std::function<bool(RankListChoice &)> rankListChooser;

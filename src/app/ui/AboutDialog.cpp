@@ -23,7 +23,7 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent)
     version->setObjectName(QStringLiteral("versionLabel"));
     version->setAlignment(Qt::AlignCenter);
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    auto *ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

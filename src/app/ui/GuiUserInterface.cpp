@@ -76,8 +76,8 @@ bool GuiUserInterface::chooseItem(const QString &title, const QString &label,
     dialog.setComboBoxItems(items);
     dialog.setComboBoxEditable(false);
     dialog.setTextValue(items.at(qBound(0, index, int(items.size()) - 1)));
-    dialog.setOkButtonText(QStringLiteral("OK"));
-    dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+    dialog.setOkButtonText(QStringLiteral("&OK"));
+    dialog.setCancelButtonText(QStringLiteral("Abbre&chen"));
     if (dialog.exec() != QDialog::Accepted)
         return false;
     // By position, not by text: two items may read the same (posts of the same name).

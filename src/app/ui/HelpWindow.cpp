@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QPointer>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
@@ -68,13 +69,23 @@ HelpWindow::HelpWindow(const QString &folder, QWidget *parent)
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("Velunda 3.00 - Hilfe"));
 
-    m_backButton = makeButton(QStringLiteral("Zurück"), QStringLiteral("backButton"), this);
-    m_backButton->setShortcut(QKeySequence::Back);
+    m_backButton = makeButton(QStringLiteral("&Zurück"), QStringLiteral("backButton"), this);
     m_backButton->setEnabled(false);
-    m_forwardButton = makeButton(QStringLiteral("Vorwärts"), QStringLiteral("forwardButton"), this);
-    m_forwardButton->setShortcut(QKeySequence::Forward);
+    m_forwardButton =
+        makeButton(QStringLiteral("&Vorwärts"), QStringLiteral("forwardButton"), this);
     m_forwardButton->setEnabled(false);
-    m_contentsButton = makeButton(QStringLiteral("Inhalt"), QStringLiteral("contentsButton"), this);
+    // The platform's back and forward keys besides the captions' access keys, which a
+    // button's own shortcut would replace.
+    for (auto [button, keys] : {std::pair{m_backButton, QKeySequence::Back},
+                                std::pair{m_forwardButton, QKeySequence::Forward}}) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    }
+    m_contentsButton =
+        makeButton(QStringLiteral("&Inhalt"), QStringLiteral("contentsButton"), this);
 
     m_browser = new HelpBrowser(this);
     m_browser->setObjectName(QStringLiteral("helpBrowser"));

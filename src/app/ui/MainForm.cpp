@@ -3,13 +3,17 @@
 #include "app/Competition.h"
 #include "app/ExternalChanges.h"
 #include "app/Guard.h"
+#include "app/ParticipantSearch.h"
 #include "app/ui/AboutDialog.h"
+#include "app/ui/ElidedLabel.h"
 #include "app/ui/Forms.h"
 #include "app/ui/GridRows.h"
 #include "app/ui/GuiUserInterface.h"
 #include "app/ui/HelpWindow.h"
+#include "app/ui/ListKeys.h"
 #include "app/ui/OpenCompForm.h"
 #include "app/ui/ParticipantModel.h"
+#include "app/ui/WindowPlacement.h"
 #include "backup/Safeguard.h"
 #include "data/DataLibrary.h"
 #include "engine/ChangeLog.h"
@@ -30,6 +34,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -38,13 +44,16 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPrintDialog>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -69,6 +78,12 @@ void ParticipantGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void ParticipantGrid::keyPressEvent(QKeyEvent *event)
 {
+    // Shift+F10 opens the context menu as the menu key does; not every platform says so.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QCursor::pos());
+        contextMenuEvent(&menu);
+        return;
+    }
     m_modifiers = event->modifiers();
     QTableView::keyPressEvent(event);
     m_modifiers = {};
@@ -79,6 +94,17 @@ void ParticipantGrid::currentChanged(const QModelIndex &current, const QModelInd
     QTableView::currentChanged(current, previous);
     if (!(m_modifiers & Qt::ShiftModifier))
         m_anchorRow = current.isValid() ? current.row() : -1;
+}
+
+void ParticipantGrid::contextMenuEvent(QContextMenuEvent *event)
+{
+    // From the keyboard (the menu key, Shift+F10) the menu opens at the current row.
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid()) {
+        scrollTo(currentIndex());
+        at = viewport()->mapToGlobal(visualRect(currentIndex()).bottomLeft());
+    }
+    Q_EMIT contextMenuWanted(at);
 }
 
 void ParticipantGrid::ExtendSelection()
@@ -115,27 +141,39 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
     m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setShowGrid(true);
-    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
     m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->installEventFilter(this);
+    m_grid->horizontalHeader()->setTextElideMode(Qt::ElideNone);
+    // The grey separator is one character wide, narrower than a header allows by default.
+    m_grid->horizontalHeader()->setMinimumSectionSize(charWidth() + 2);
     layout->addWidget(m_grid, 1);
+    createFindBar(central);
+    layout->addWidget(m_findBar);
     setCentralWidget(central);
 
     connect(m_grid, &QTableView::doubleClicked, this,
             [this] { run([this] { DBGrid1DblClick(); }); });
-    connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+    connect(m_grid, &ParticipantGrid::contextMenuWanted, this, [this](const QPoint &globalPos) {
         PopupMenu1Popup();
-        m_popup->popup(m_grid->viewport()->mapToGlobal(pos));
+        m_popup->popup(globalPos);
     });
 
     createMenus();
     createGridPopupMenu();
+    bindListKeys(m_grid,
+                 {[this] { action(QStringLiteral("InsertItem"))->trigger(); },
+                  [this] { run([this] { RemoveItemClick(); }); },
+                  [this] {
+                      run([this] { DBGrid1DblClick(); });
+                  }});
 
+    // The first panel takes what the second leaves: 800 pixels at the default width, and
+    // never a reason for the window to be wider than the screen.
     m_statusFirst = new QLabel(this);
     m_statusFirst->setObjectName(QStringLiteral("statusFirst"));
-    m_statusFirst->setFixedWidth(800);
-    statusBar()->addWidget(m_statusFirst);
+    m_statusFirst->setMinimumWidth(0);
+    m_statusFirst->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addWidget(m_statusFirst, 1);
     auto *help = new QLabel(QStringLiteral("Drücken Sie F1 für die Hilfe"), this);
     help->setObjectName(QStringLiteral("statusHelp"));
     // 150 pixels, or what the text needs in the screen's font.
@@ -169,16 +207,7 @@ TMainForm::TMainForm(Forms &forms) : m_forms(forms), m_competition(*forms.compet
     connect(&m_competition, &Competition::participantsChanged, m_externalChanges,
             &ExternalChanges::seen);
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    // The operator may resize the columns afterwards; only "Name" and "Hund" follow the
-    // additional game.
-    for (int column = 0; column < ParticipantModel::ColumnCount; ++column)
-        m_grid->setColumnWidth(
-            column,
-            columnWidth(m_grid, column,
-                        ParticipantModel::defaultWidth(ParticipantModel::Column(column))));
-    m_grid->setColumnWidth(ParticipantModel::Dummy, charWidth() + 2);
+    placeOnScreen({width(), height()});
     ApplyAutoRankLayout(m_competition.autoRankLayout());
     ApplyAddGameLayout();
 }
@@ -190,10 +219,34 @@ void TMainForm::FormCreate()
     run([this] {
         m_competition.FormCreate();
         const WindowLayout layout = m_competition.RestoreWindowLayout({false, width(), height()});
-        resize(layout.width, layout.height);
+        placeOnScreen({layout.width, layout.height});
         if (layout.maximized)
             setWindowState(windowState() | Qt::WindowMaximized);
+        fitColumns();
     });
+}
+
+void TMainForm::placeOnScreen(const QSize &size)
+{
+    const QScreen *target = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!target) {
+        resize(size);
+        return;
+    }
+    // Before the window is first shown its frame is not known; the style's title bar and
+    // border stand in for it.
+    QMargins frame;
+    if (isVisible()) {
+        const QRect outer = frameGeometry();
+        const QRect inner = geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    } else {
+        const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+        const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        frame = QMargins(border, title + border, border, border);
+    }
+    setGeometry(placeWindow(size, target->availableGeometry(), frame));
 }
 
 void TMainForm::createEventPanel()
@@ -207,17 +260,24 @@ void TMainForm::createEventPanel()
         l->setObjectName(QLatin1String(name));
         return l;
     };
-    m_nameValue = label(QString(), "lblName");
+    // Values the operator types may be long; they are cut with "…" rather than widen the
+    // window beyond the screen.
+    const auto elided = [this](const char *name) {
+        auto *l = new ElidedLabel(m_eventPanel);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+    m_nameValue = elided("lblName");
     QFont bold = m_nameValue->font();
     bold.setBold(true);
     m_nameValue->setFont(bold);
-    m_methodValue = label(QString(), "lblRangberechnung");
+    m_methodValue = elided("lblRangberechnung");
     m_autoValue = label(QString(), "lblAutoRangBer");
     m_teamsLabel = label(QStringLiteral("...nach Anzahl Teams:"), "lblNachAnzahlTeamsCaption");
     m_teamsValue = label(QString(), "lblRangBerNachTeams");
     m_addGameValue = label(QString(), "lblZusatzspiel");
     m_addNameLabel = label(QStringLiteral("...Name:"), "lblZusatzspielNameCaption");
-    m_addNameValue = label(QString(), "lblZusatzspielName");
+    m_addNameValue = elided("lblZusatzspielName");
 
     grid->addWidget(label(QStringLiteral("Name:"), "lblNameCaption"), 0, 0);
     grid->addWidget(m_nameValue, 0, 1, 1, 3);
@@ -301,13 +361,16 @@ void TMainForm::createMenus()
     addAction(event, QStringLiteral("Tea&m aus Anlass löschen"), "RemoveItem",
               [this] { RemoveItemClick(); });
     event->addSeparator();
-    addAction(event, QStringLiteral("Neue Startnummern vergeben"), "NeueStartnummernvergeben1",
+    addAction(event, QStringLiteral("Neue Startnummern &vergeben"), "NeueStartnummernvergeben1",
               [this, &c] {
                   m_forms.TeamOverviewForm->NewStrNrBtnClick();
                   c.RefreshParticipants();
               });
+    QAction *find = addAction(event, QStringLiteral("Teilnehmer &suchen ..."), "FindItem",
+                              [this] { showFindBar(); });
+    find->setShortcut(QKeySequence::Find);
     event->addSeparator();
-    QAction *undo = addAction(event, QStringLiteral("Rückgängig"), "UndoItem",
+    QAction *undo = addAction(event, QStringLiteral("Rück&gängig"), "UndoItem",
                               [&c] { c.safeguard().UndoItemClick(); });
     undo->setShortcut(QKeySequence::Undo);
     addAction(event, QStringLiteral("Sicherung wieder&herstellen ..."), "RestoreItem",
@@ -328,23 +391,25 @@ void TMainForm::createMenus()
 
     QMenu *master = menuBar()->addMenu(QStringLiteral("&Stammdaten"));
     master->setObjectName(QStringLiteral("StammdatenMenu"));
-    addAction(master, QStringLiteral("Neues &Team erstellen und in Anlass einfügen"), "NewTeamItem",
-              [this] { m_forms.TeamOverviewForm->NewTeamItemClick(); });
+    QAction *newTeam =
+        addAction(master, QStringLiteral("Neues &Team erstellen und in Anlass einfügen"),
+                  "NewTeamItem", [this] { m_forms.TeamOverviewForm->NewTeamItemClick(); });
+    newTeam->setShortcut(QKeySequence::New);
     addAction(master, QStringLiteral("Neue &Gruppe erstellen und in Anlass einfügen"),
               "NewGroupItem", [this] { m_forms.GroupForm->NewGroupItemClick(); });
     master->addSeparator();
     addAction(master, QStringLiteral("Teams &verwalten"), "MaintainTeamsItem",
               [this] { m_forms.TeamOverviewForm->MaintainTeamsItemClick(); });
-    addAction(master, QStringLiteral("&Gruppen verwalten"), "MaintainGroupsItem",
+    addAction(master, QStringLiteral("Gr&uppen verwalten"), "MaintainGroupsItem",
               [this] { m_forms.GroupForm->MaintainGroupsItemClick(); });
     addAction(master, QStringLiteral("&Posten verwalten"), "PostenItem",
               [this] { m_forms.DataForm->PostenItemClick(); });
     addAction(master, QStringLiteral("&Kategorien verwalten"), "KategorienItem",
               [this] { m_forms.DataForm->KategorienItemClick(); });
     master->addSeparator();
-    addAction(master, QStringLiteral("Gedruckte Teams in Rangliste zurücksetzen"), "ResetItem",
+    addAction(master, QStringLiteral("Gedruckte Teams in Rangliste zu&rücksetzen"), "ResetItem",
               [&c] { c.ranking().ResetItemClick(); });
-    addAction(master, QStringLiteral("Gedruckte Teams aus Zusatzspiel in Rangliste zurücksetzen"),
+    addAction(master, QStringLiteral("Gedruckte Teams aus &Zusatzspiel in Rangliste zurücksetzen"),
               "ResetAddItem", [&c] { c.ranking().ResetAddItemClick(); });
 
     QMenu *print = menuBar()->addMenu(QStringLiteral("&Drucken"));
@@ -367,7 +432,7 @@ void TMainForm::createMenus()
               [&c] { c.scorecards().OutputScorecards(true, 0); });
     addAction(card, QStringLiteral("&Bögen von allen Teams drucken"), "PrintAllScorecardsItem",
               [&c] { c.scorecards().PrintAllScorecardsItemClick(); });
-    QMenu *postCard = print->addMenu(QStringLiteral("&Bewertungsbogen für Posten"));
+    QMenu *postCard = print->addMenu(QStringLiteral("Bewertungsbogen für &Posten"));
     addAction(postCard, QStringLiteral("&Vorschau"), "PreviewPostScorecardItem",
               [&c] { c.scorecards().OutputPostScorecards(false, false); });
     addAction(postCard, QStringLiteral("&Drucken"), "PrintPostScorecardItem",
@@ -411,7 +476,9 @@ void TMainForm::createMenus()
     // it refuses.
     connect(event, &QMenu::aboutToShow, this, [this, undo] {
         run([this, undo] {
-            undo->setText(m_competition.safeguard().undoCaption());
+            // The "r" belongs to "Anlass ände&rn".
+            QString caption = m_competition.safeguard().undoCaption();
+            undo->setText(caption.insert(caption.indexOf(QStringLiteral("gängig")), u'&'));
             undo->setEnabled(m_competition.safeguard().canUndo());
         });
     });
@@ -427,13 +494,13 @@ void TMainForm::createGridPopupMenu()
         const ParticipantRow *p = currentParticipant();
         return p ? p->TeamNr : -1;
     };
-    QMenu *card = m_popup->addMenu(QStringLiteral("Bewertungsbogen"));
+    QMenu *card = m_popup->addMenu(QStringLiteral("&Bewertungsbogen"));
     card->menuAction()->setObjectName(QStringLiteral("Bewertungsbogen1"));
-    addAction(card, QStringLiteral("Vorschau"), "PopupPreviewScorecardItem", [&c, teamNr] {
+    addAction(card, QStringLiteral("&Vorschau"), "PopupPreviewScorecardItem", [&c, teamNr] {
         if (teamNr() >= 0)
             c.scorecards().OutputScorecards(false, teamNr());
     });
-    addAction(card, QStringLiteral("Drucken"), "PopupPrintScorecardItem", [&c, teamNr] {
+    addAction(card, QStringLiteral("&Drucken"), "PopupPrintScorecardItem", [&c, teamNr] {
         if (teamNr() >= 0)
             c.scorecards().OutputScorecards(true, teamNr());
     });
@@ -446,18 +513,18 @@ void TMainForm::createGridPopupMenu()
         else
             c.finishedStatus().SetFinished(teamNr(), value, true);
     };
-    addAction(m_popup, QStringLiteral("Team ist fertig"), "TeamIsFinishedItem",
+    addAction(m_popup, QStringLiteral("Team ist &fertig"), "TeamIsFinishedItem",
               [finished] { finished(false, true); });
-    addAction(m_popup, QStringLiteral("Team ist nicht fertig"), "TeamIsNotFinishedItem",
+    addAction(m_popup, QStringLiteral("Team ist &nicht fertig"), "TeamIsNotFinishedItem",
               [finished] { finished(false, false); });
-    m_popupAddGame = m_popup->addMenu(QStringLiteral("Zusatzspiel"));
+    m_popupAddGame = m_popup->addMenu(QStringLiteral("&Zusatzspiel"));
     m_popupAddGame->menuAction()->setObjectName(QStringLiteral("AdditionalGameItem"));
-    addAction(m_popupAddGame, QStringLiteral("Team ist fertig"), "TeamIsFinishedAddItem",
+    addAction(m_popupAddGame, QStringLiteral("Team ist &fertig"), "TeamIsFinishedAddItem",
               [finished] { finished(true, true); });
-    addAction(m_popupAddGame, QStringLiteral("Team ist nicht fertig"), "TeamIsNotFinishedAddItem",
+    addAction(m_popupAddGame, QStringLiteral("Team ist &nicht fertig"), "TeamIsNotFinishedAddItem",
               [finished] { finished(true, false); });
     m_popup->addSeparator();
-    addAction(m_popup, QStringLiteral("Team anzeigen"), "ShowTeamItem",
+    addAction(m_popup, QStringLiteral("Team &anzeigen"), "ShowTeamItem",
               [this] { ShowTeamItemClick(); });
 }
 
@@ -467,21 +534,21 @@ void TMainForm::PopupMenu1Popup()
     const bool group = p && p->IsGroup;
     const QString who = group ? QStringLiteral("Gruppe") : QStringLiteral("Team");
     for (const char *name : {"TeamIsFinishedItem", "TeamIsFinishedAddItem"})
-        action(QLatin1String(name))->setText(who + QStringLiteral(" ist fertig"));
+        action(QLatin1String(name))->setText(who + QStringLiteral(" ist &fertig"));
     for (const char *name : {"TeamIsNotFinishedItem", "TeamIsNotFinishedAddItem"})
-        action(QLatin1String(name))->setText(who + QStringLiteral(" ist nicht fertig"));
-    action(QStringLiteral("ShowTeamItem"))->setText(who + QStringLiteral(" anzeigen"));
+        action(QLatin1String(name))->setText(who + QStringLiteral(" ist &nicht fertig"));
+    action(QStringLiteral("ShowTeamItem"))->setText(who + QStringLiteral(" &anzeigen"));
 }
 
 void TMainForm::refreshEventPanel()
 {
     const std::optional<EventRow> &e = m_competition.event();
-    m_nameValue->setText(e ? e->AnlassBez : QString());
-    m_methodValue->setText(e ? e->CalcRangberechnung() : QString());
+    m_nameValue->setFullText(e ? e->AnlassBez : QString());
+    m_methodValue->setFullText(e ? e->CalcRangberechnung() : QString());
     m_autoValue->setText(e ? e->CalcAutoRangBer() : QString());
     m_teamsValue->setText(e ? QString::number(e->RangBerNachTeams) : QString());
     m_addGameValue->setText(e ? e->CalcZusatzspiel() : QString());
-    m_addNameValue->setText(e ? e->ZusatzspielName : QString());
+    m_addNameValue->setFullText(e ? e->ZusatzspielName : QString());
     const bool autoRank = m_competition.hasAutoRank();
     m_teamsLabel->setVisible(autoRank);
     m_teamsValue->setVisible(autoRank);
@@ -516,17 +583,111 @@ void TMainForm::ApplyAddGameLayout()
     m_grid->setColumnHidden(ParticipantModel::Verein, z);
     action(QStringLiteral("ResetAddItem"))->setVisible(z);
     m_popupAddGame->menuAction()->setVisible(z);
-    const int cw = charWidth();
-    m_grid->setColumnWidth(ParticipantModel::CalcFullName, (z ? 27 : 36) * cw + 8);
-    m_grid->setColumnWidth(ParticipantModel::Hund, (z ? 15 : 26) * cw + 8);
+    fitColumns();
+}
+
+int TMainForm::gridRoom() const
+{
+    // Room for the columns without a horizontal scroll bar, leaving space for the vertical
+    // one that a long list brings.
+    const int scrollBar = m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid);
+    if (m_grid->isVisible()) {
+        return m_grid->viewport()->width()
+            - (m_grid->verticalScrollBar()->isVisible() ? 0 : scrollBar);
+    }
+    const QMargins margins = centralWidget()->layout()->contentsMargins();
+    return width() - margins.left() - margins.right() - 2 * m_grid->frameWidth()
+        - m_grid->verticalHeader()->sizeHint().width() - scrollBar;
+}
+
+void TMainForm::fitColumns()
+{
+    // Numbers, flags and the start number get what their heading or widest value needs;
+    // the text columns share the rest by the weights of their widths in characters, and
+    // show at least their heading. The operator may still resize every column.
+    const bool z = m_competition.hasAddGame();
+    const QFontMetrics cell = m_grid->fontMetrics();
+    QHeaderView *header = m_grid->horizontalHeader();
+    const auto headingWidth = [header](int column) {
+        return header->sectionSizeHint(column);
+    };
+    const auto fixed = [&](int column, const QString &widest) {
+        return qMax(headingWidth(column), cell.horizontalAdvance(widest) + 8);
+    };
+    const QString number = QLocale().toString(9999.99, 'f', 2);
+    QList<int> texts{ParticipantModel::CalcFullName, ParticipantModel::Hund,
+                     ParticipantModel::Rasse, ParticipantModel::CalcKategorie};
+    if (!z)
+        texts.insert(2, ParticipantModel::Verein);
+    int used = 0;
+    for (int column = 0; column < ParticipantModel::ColumnCount; ++column) {
+        if (m_grid->isColumnHidden(column) || texts.contains(column))
+            continue;
+        int w = 0;
+        switch (ParticipantModel::Column(column)) {
+        case ParticipantModel::Dummy:
+            w = charWidth() + 2;
+            break;
+        case ParticipantModel::StartNr:
+            w = fixed(column, QStringLiteral("9999"));
+            break;
+        case ParticipantModel::CalcSumOfPoints:
+        case ParticipantModel::CalcSumOfTime:
+        case ParticipantModel::CalcSumOfPointsAdd:
+        case ParticipantModel::CalcSumOfTimeAdd:
+            w = fixed(column, number);
+            break;
+        default:
+            w = fixed(column, DataLibrary::YesNoText(false));
+            break;
+        }
+        m_grid->setColumnWidth(column, w);
+        used += w;
+    }
+    const auto weight = [z](int column) {
+        switch (column) {
+        case ParticipantModel::CalcFullName:
+            return z ? 27 : 36;
+        case ParticipantModel::Hund:
+            return z ? 15 : 26;
+        default:
+            return ParticipantModel::defaultWidth(ParticipantModel::Column(column));
+        }
+    };
+    // A column whose share is narrower than its heading gets the heading's width; the
+    // others share what is left.
+    int room = qMax(0, gridRoom() - used);
+    QList<int> sharing = texts;
+    for (bool settled = false; !settled && !sharing.isEmpty();) {
+        int weights = 0;
+        for (int column : std::as_const(sharing))
+            weights += weight(column);
+        const auto narrow = std::find_if(sharing.cbegin(), sharing.cend(), [&](int column) {
+            return room * weight(column) / weights < headingWidth(column);
+        });
+        settled = narrow == sharing.cend();
+        if (!settled) {
+            const int column = *narrow;
+            m_grid->setColumnWidth(column, headingWidth(column));
+            room = qMax(0, room - headingWidth(column));
+            sharing.removeOne(column);
+            continue;
+        }
+        for (int column : std::as_const(sharing))
+            m_grid->setColumnWidth(column, room * weight(column) / weights);
+    }
 }
 
 void TMainForm::refreshCounts()
 {
-    m_lbxTeams->clear();
-    m_lbxTeams->addItems(m_competition.finishedCounts());
-    m_lbxTeamsAdd->clear();
-    m_lbxTeamsAdd->addItems(m_competition.addGameFinishedCounts());
+    // A long category name is cut by the narrow list; its line's tooltip holds all of it.
+    const auto fill = [](QListWidget *list, const QStringList &lines) {
+        list->clear();
+        for (const QString &line : lines)
+            (new QListWidgetItem(line, list))->setToolTip(line);
+    };
+    fill(m_lbxTeams, m_competition.finishedCounts());
+    fill(m_lbxTeamsAdd, m_competition.addGameFinishedCounts());
 }
 
 void TMainForm::onParticipantsChanged()
@@ -678,29 +839,88 @@ void TMainForm::ShowTeamItemClick()
         m_competition.RefreshParticipants();
 }
 
-bool TMainForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_grid && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            run([this] { DBGrid1DblClick(); });
-            return true;
-        }
-        if (key->key() == Qt::Key_Delete) {
-            run([this] { RemoveItemClick(); });
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void TMainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
+        // Now the frame is known, to centre the window by, and the grid has its real width.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+                    placeOnScreen(size());
+                fitColumns();
+            },
+            Qt::QueuedConnection);
         m_competition.FormShow();
     }
+}
+
+void TMainForm::createFindBar(QWidget *parent)
+{
+    m_findBar = new QWidget(parent);
+    m_findBar->setObjectName(QStringLiteral("FindBar"));
+    auto *label = new QLabel(QStringLiteral("Suchen (Startnummer oder Name):"), m_findBar);
+    m_findBox = new QLineEdit(m_findBar);
+    m_findBox->setObjectName(QStringLiteral("FindBox"));
+    m_findBox->setMaxLength(50);
+    m_findBox->setToolTip(QStringLiteral("Eingabetaste: zum Teilnehmer; F3: nächster Treffer; "
+                                         "Esc: Suche schliessen"));
+    m_findStatus = new QLabel(m_findBar);
+    m_findStatus->setObjectName(QStringLiteral("FindStatus"));
+    auto *layout = new QHBoxLayout(m_findBar);
+    layout->setContentsMargins(0, 4, 0, 0);
+    layout->addWidget(label);
+    layout->addWidget(m_findBox);
+    layout->addWidget(m_findStatus, 1);
+    m_findBar->hide();
+    connect(m_findBox, &QLineEdit::textEdited, this, [this] { findNext(false); });
+    m_findBox->installEventFilter(this);
+}
+
+void TMainForm::showFindBar()
+{
+    m_findBar->show();
+    m_findBox->selectAll();
+    m_findBox->setFocus(Qt::ShortcutFocusReason);
+}
+
+void TMainForm::findNext(bool onward)
+{
+    const int from = currentRow() + (onward ? 1 : 0);
+    const int row = findParticipant(m_competition.participants(), m_findBox->text(), from);
+    if (row >= 0)
+        setCurrentRow(row);
+    m_findStatus->setText(row >= 0 || m_findBox->text().trimmed().isEmpty()
+                              ? QString()
+                              : QStringLiteral("Kein Teilnehmer gefunden."));
+}
+
+void TMainForm::closeFindBar()
+{
+    m_findBar->hide();
+    m_grid->setFocus(Qt::ShortcutFocusReason);
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_findBox && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            closeFindBar();
+            return true;
+        case Qt::Key_F3:
+        case Qt::Key_Down:
+            findNext(true);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

@@ -8,9 +8,11 @@
 
 class Competition;
 class ParticipantModel;
+class ElidedLabel;
 class QAction;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QMenu;
 class ExternalChanges;
@@ -30,7 +32,11 @@ public:
     int selectionAnchor() const { return m_anchorRow; }
     int lastClickedRow() const { return m_lastClickedRow; }
 
+Q_SIGNALS:
+    void contextMenuWanted(const QPoint &globalPos);
+
 protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -89,6 +95,9 @@ public:
     void showChangesFromElsewhere();
     // A save of the live server in this program.
     void showPostSave(int anlassNr, int teamNr);
+    // Ctrl+F: a line under the grid that moves to the participant typed, by start number
+    // or name.
+    void showFindBar();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -106,6 +115,13 @@ private:
                        const std::function<void()> &handler);
     void run(const std::function<void()> &handler);
     int charWidth() const;
+    void placeOnScreen(const QSize &size);
+    // Column widths that fit the grid at its current width (see the implementation).
+    void fitColumns();
+    int gridRoom() const;
+    void createFindBar(QWidget *parent);
+    void findNext(bool onward);
+    void closeFindBar();
 
     Forms &m_forms;
     Competition &m_competition;
@@ -115,14 +131,14 @@ private:
     int m_refreshRow = -1;
     ParticipantGrid *m_grid = nullptr;
     QGroupBox *m_eventPanel = nullptr;
-    QLabel *m_nameValue = nullptr;
-    QLabel *m_methodValue = nullptr;
+    ElidedLabel *m_nameValue = nullptr;
+    ElidedLabel *m_methodValue = nullptr;
     QLabel *m_autoValue = nullptr;
     QLabel *m_teamsLabel = nullptr;
     QLabel *m_teamsValue = nullptr;
     QLabel *m_addGameValue = nullptr;
     QLabel *m_addNameLabel = nullptr;
-    QLabel *m_addNameValue = nullptr;
+    ElidedLabel *m_addNameValue = nullptr;
     QLabel *m_countLabel = nullptr;
     QLabel *m_countAddLabel = nullptr;
     QListWidget *m_lbxTeams = nullptr;
@@ -130,5 +146,8 @@ private:
     QLabel *m_statusFirst = nullptr;
     QMenu *m_popup = nullptr;
     QMenu *m_popupAddGame = nullptr;
+    QWidget *m_findBar = nullptr;
+    QLineEdit *m_findBox = nullptr;
+    QLabel *m_findStatus = nullptr;
     bool m_shownOnce = false;
 };

@@ -17,7 +17,7 @@ TOpenCompForm::TOpenCompForm(Forms &forms, QWidget *parent) : QDialog(parent), m
     setObjectName(QStringLiteral("OpenCompForm"));
     setWindowTitle(QStringLiteral("Anlass öffnen "));
 
-    auto *group = new QGroupBox(QStringLiteral("Vorhandene Anlässe"), this);
+    auto *group = new QGroupBox(QStringLiteral("&Vorhandene Anlässe"), this);
     group->setObjectName(QStringLiteral("GroupBox1"));
     m_list = new QTreeWidget(group);
     m_list->setObjectName(QStringLiteral("DBGrid1"));
@@ -29,10 +29,10 @@ TOpenCompForm::TOpenCompForm(Forms &forms, QWidget *parent) : QDialog(parent), m
     auto *groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_list);
 
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    auto *ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("OkBtn"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    auto *cancel = new QPushButton(QStringLiteral("Abbre&chen"), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     cancel->setAutoDefault(false);
     auto *buttons = new QVBoxLayout;

@@ -83,11 +83,28 @@ QVariant ParticipantModel::data(const QModelIndex &index, int role) const
         const bool right = Columns[column].number || column == StartNr;
         return int((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     }
+    if (role == Qt::ToolTipRole) {
+        // Names may be cut to fit their column; the tooltip shows them whole.
+        switch (column) {
+        case CalcFullName:
+        case Hund:
+        case Verein:
+        case Rasse:
+        case CalcKategorie:
+            return data(index, Qt::DisplayRole);
+        default:
+            return {};
+        }
+    }
     if (role != Qt::DisplayRole)
         return {};
     const ParticipantRow &p = m_competition.participants().at(index.row());
     const auto number = [](double v) {
-        return QLocale().toString(v, 'f', 2);
+        // As the result entry shows and reads them: "1.039,50" would read as a decimal
+        // point where the entry takes one.
+        QLocale locale;
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale.toString(v, 'f', 2);
     };
     switch (column) {
     case StartNr:

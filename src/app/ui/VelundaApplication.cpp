@@ -14,8 +14,9 @@
 
 VelundaApplication::VelundaApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // No display name is set: the platform would append it to every caption
+    // ("Team — Velunda 3.00"), and the captions are the program's own texts.
     DataLocation::setApplicationIdentity();
-    setApplicationDisplayName(Competition::applicationTitle());
     // Wayland and the task bars find the menu entry, and with it the icon, by this name.
     setDesktopFileName(QStringLiteral("org.velunda.Velunda"));
     setWindowIcon(applicationIcon());

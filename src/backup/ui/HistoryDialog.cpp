@@ -31,6 +31,7 @@ HistoryDialog::HistoryDialog(const QString &participant, const QList<HistoryLine
                                         QStringLiteral("Feld"), QStringLiteral("Alt"),
                                         QStringLiteral("Neu")});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setTabKeyNavigation(false); // arrows move in the table, Tab leaves it
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);

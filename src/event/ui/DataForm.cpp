@@ -3,6 +3,7 @@
 #include "app/Competition.h"
 #include "app/Guard.h"
 #include "app/ui/Forms.h"
+#include "app/ui/ListKeys.h"
 #include "event/ui/DataDetailForm.h"
 #include "event/ui/MasterDataModel.h"
 
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -31,7 +31,6 @@ TDataForm::TDataForm(Forms &forms, QWidget *parent)
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
-    m_grid->installEventFilter(this);
     auto *groupLayout = new QVBoxLayout(m_group);
     groupLayout->addWidget(m_grid);
 
@@ -41,10 +40,10 @@ TDataForm::TDataForm(Forms &forms, QWidget *parent)
         b->setAutoDefault(false);
         return b;
     };
-    QPushButton *newBtn = button(QStringLiteral("Neu"), "NewBtn");
-    QPushButton *editBtn = button(QStringLiteral("Bearbeiten"), "EditBtn");
-    QPushButton *deleteBtn = button(QStringLiteral("Löschen"), "DeleteBtn");
-    QPushButton *closeBtn = button(QStringLiteral("Schliessen"), "CloseBtn");
+    QPushButton *newBtn = button(QStringLiteral("&Neu"), "NewBtn");
+    QPushButton *editBtn = button(QStringLiteral("&Bearbeiten"), "EditBtn");
+    QPushButton *deleteBtn = button(QStringLiteral("&Löschen"), "DeleteBtn");
+    QPushButton *closeBtn = button(QStringLiteral("S&chliessen"), "CloseBtn");
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(newBtn);
     buttons->addWidget(editBtn);
@@ -62,6 +61,7 @@ TDataForm::TDataForm(Forms &forms, QWidget *parent)
     connect(deleteBtn, &QPushButton::clicked, this, [this] { DeleteBtnClick(); });
     connect(closeBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_grid, &QTableView::doubleClicked, this, [this] { EditBtnClick(); });
+    bindListKeys(m_grid, {clickOf(newBtn), clickOf(deleteBtn), clickOf(editBtn)});
 }
 
 void TDataForm::KategorienItemClick()
@@ -137,20 +137,4 @@ void TDataForm::DisplayDataDetailForm()
     m_list.Cancel();
     detail->setList(nullptr);
     showRows();
-}
-
-bool TDataForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_grid && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            EditBtnClick();
-            return true;
-        }
-        if (key == Qt::Key_Delete) {
-            DeleteBtnClick();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -33,9 +33,6 @@ public:
     MasterDataList &list() { return m_list; }
     QTableView *grid() const { return m_grid; }
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void DisplayDataDetailForm();
     void showRows();

@@ -60,10 +60,10 @@ QVariant MasterDataModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (!m_list.posts())
-        return QStringLiteral("KatBez");
+        return QStringLiteral("Kategorie");
     switch (section) {
     case 0:
-        return QStringLiteral("PostenBez");
+        return QStringLiteral("Posten");
     case 1:
         return QStringLiteral("Faktor");
     case 2:

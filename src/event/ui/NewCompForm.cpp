@@ -4,6 +4,7 @@
 #include "app/Guard.h"
 #include "app/ui/Forms.h"
 #include "app/ui/HelpWindow.h"
+#include "app/ui/ListKeys.h"
 #include "event/ui/DataForm.h"
 
 #include <QButtonGroup>
@@ -59,22 +60,22 @@ TNewCompForm::TNewCompForm(Forms &forms, QWidget *parent)
     m_method->addItems(EventEditor::rankMethods());
     m_method->setEditable(false);
     m_pointsSort =
-        sortGroup(QStringLiteral("Punktesortierung"), "PunkteSort", m_pointsButtons, details);
-    m_timeSort = sortGroup(QStringLiteral("Zeitsortierung"), "ZeitSort", m_timeButtons, details);
+        sortGroup(QStringLiteral("&Punktesortierung"), "PunkteSort", m_pointsButtons, details);
+    m_timeSort = sortGroup(QStringLiteral("&Zeitsortierung"), "ZeitSort", m_timeButtons, details);
 
     auto *options = new QGroupBox(QStringLiteral("Optionen"), details);
     options->setObjectName(QStringLiteral("OptionsGroup"));
-    m_autoRank = new QCheckBox(QStringLiteral("Ranglisten automatisch erstellen"), options);
+    m_autoRank = new QCheckBox(QStringLiteral("Ranglisten &automatisch erstellen"), options);
     m_autoRank->setObjectName(QStringLiteral("AutoRangBerechnung"));
-    m_teamsLabel = new QLabel(QStringLiteral("Nach Anzahl abgeschlossenen Teams:"), options);
+    m_teamsLabel = new QLabel(QStringLiteral("Nach Anzahl abgeschlossenen &Teams:"), options);
     m_teamsLabel->setObjectName(QStringLiteral("RangBerNachTeamsLabel"));
     m_teams = new QLineEdit(options);
     m_teams->setObjectName(QStringLiteral("RangBerNachTeams"));
     m_teams->setMaxLength(6);
     m_teams->setMaximumWidth(60);
-    m_addGame = new QCheckBox(QStringLiteral("Der Anlass hat ein Zusatzspiel"), options);
+    m_addGame = new QCheckBox(QStringLiteral("Der Anlass hat ein Zusatzsp&iel"), options);
     m_addGame->setObjectName(QStringLiteral("Zusatzspiel"));
-    m_addGameLabel = new QLabel(QStringLiteral("Zusatzspielname:"), options);
+    m_addGameLabel = new QLabel(QStringLiteral("Zusatzspielna&me:"), options);
     m_addGameLabel->setObjectName(QStringLiteral("ZusatzspielNameLabel"));
     m_addGameName = new QLineEdit(options);
     m_addGameName->setObjectName(QStringLiteral("ZusatzspielName"));
@@ -89,12 +90,14 @@ TNewCompForm::TNewCompForm(Forms &forms, QWidget *parent)
     optionsLayout->setColumnStretch(1, 1);
 
     m_clearStartNumbers =
-        new QCheckBox(QStringLiteral("Startnummern im Teamstamm auf Null setzen"), details);
+        new QCheckBox(QStringLiteral("Startnummern im Teamstamm auf N&ull setzen"), details);
     m_clearStartNumbers->setObjectName(QStringLiteral("ClearStartNumbers"));
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Name:"), m_name);
-    form->addRow(QStringLiteral("Rangberechnung:"), m_method);
+    form->addRow(QStringLiteral("&Name:"), m_name);
+    form->addRow(QStringLiteral("&Rangberechnung:"), m_method);
+    m_teamsLabel->setBuddy(m_teams);
+    m_addGameLabel->setBuddy(m_addGameName);
     auto *sorts = new QHBoxLayout;
     sorts->addWidget(m_pointsSort);
     sorts->addWidget(m_timeSort);
@@ -104,23 +107,28 @@ TNewCompForm::TNewCompForm(Forms &forms, QWidget *parent)
     detailsLayout->addWidget(options);
     detailsLayout->addWidget(m_clearStartNumbers);
 
-    m_postGroup = new QGroupBox(QStringLiteral("Verwendete Posten"), this);
+    m_postGroup = new QGroupBox(QStringLiteral("&Verwendete Posten"), this);
     m_postGroup->setObjectName(QStringLiteral("PostGroup"));
     m_postList = new QListWidget(m_postGroup);
     m_postList->setObjectName(QStringLiteral("PostList"));
     m_postList->setMinimumHeight(110);
+    m_postList->setToolTip(QStringLiteral("Leertaste: Posten an- oder abwählen; "
+                                          "Einfg: Posten verwalten"));
     auto *more = new QPushButton(QStringLiteral("..."), m_postGroup);
     more->setObjectName(QStringLiteral("Button1"));
     more->setFixedWidth(28);
     more->setAutoDefault(false);
+    // A helper beside the list, reached by Insert in the list; Tab goes past it.
+    more->setFocusPolicy(Qt::NoFocus);
+    more->setToolTip(QStringLiteral("Posten verwalten (Einfg)"));
     auto *postLayout = new QHBoxLayout(m_postGroup);
     postLayout->addWidget(m_postList, 1);
     postLayout->addWidget(more, 0, Qt::AlignTop);
 
-    auto *save = new QPushButton(QStringLiteral("Speichern"), this);
+    auto *save = new QPushButton(QStringLiteral("&Speichern"), this);
     save->setObjectName(QStringLiteral("SaveBtn"));
     save->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    auto *cancel = new QPushButton(QStringLiteral("Abbre&chen"), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     cancel->setAutoDefault(false);
     auto *buttons = new QVBoxLayout;
@@ -144,6 +152,7 @@ TNewCompForm::TNewCompForm(Forms &forms, QWidget *parent)
     connect(cancel, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
     HelpWindow::bindTopic(this, 1006);
     connect(more, &QPushButton::clicked, this, [this] { Button1Click(); });
+    bindListKeys(m_postList, {clickOf(more), {}, {}});
 
     // The counter of the main window follows the event open at start-up.
     m_forms.competition->ApplyAutoRankLayout(m_forms.competition->hasAutoRank());

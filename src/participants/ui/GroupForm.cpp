@@ -4,6 +4,7 @@
 #include "app/Guard.h"
 #include "app/ui/Forms.h"
 #include "app/ui/HelpWindow.h"
+#include "app/ui/ListKeys.h"
 #include "data/DataLibrary.h"
 #include "participants/Groups.h"
 #include "participants/ui/TeamForm.h"
@@ -12,6 +13,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -55,7 +57,7 @@ TGroupForm::TGroupForm(Forms &forms, QWidget *parent)
         return b;
     };
 
-    m_groupFrame = new QGroupBox(QStringLiteral("Gruppenname"), this);
+    m_groupFrame = new QGroupBox(QStringLiteral("&Gruppenname"), this);
     m_groupFrame->setObjectName(QStringLiteral("GroupFrame"));
     m_groupFrame->setGeometry(Margin, Margin, GroupFrameWidth, FrameHeight);
     const int groupInnerWidth = GroupFrameWidth - 2 * Inner;
@@ -63,18 +65,18 @@ TGroupForm::TGroupForm(Forms &forms, QWidget *parent)
     m_groupList->setObjectName(QStringLiteral("GroupList"));
     m_groupList->setGeometry(Inner, ListTop, groupInnerWidth, ListHeight);
     m_printOnSave =
-        new QCheckBox(QStringLiteral("Bewertungsbogen beim Speichern drucken"), m_groupFrame);
+        new QCheckBox(QStringLiteral("Bewertungsbogen beim &Speichern drucken"), m_groupFrame);
     m_printOnSave->setObjectName(QStringLiteral("PrintOnSave"));
     m_printOnSave->setGeometry(Inner, ListTop + EntryListHeight + 6, groupInnerWidth, RowHeight);
     m_printOnSave->hide();
     const int groupButtonWidth = (groupInnerWidth - Inner) / 2;
-    m_newGroupBtn = button(QStringLiteral("Neue Gruppe"), "NewGroupBtn", m_groupFrame);
+    m_newGroupBtn = button(QStringLiteral("&Neue Gruppe"), "NewGroupBtn", m_groupFrame);
     m_newGroupBtn->setGeometry(Inner, ButtonTop, groupButtonWidth, ButtonHeight);
-    m_deleteBtn = button(QStringLiteral("Löschen"), "DeleteGroupBtn", m_groupFrame);
+    m_deleteBtn = button(QStringLiteral("&Löschen"), "DeleteGroupBtn", m_groupFrame);
     m_deleteBtn->setGeometry(GroupFrameWidth - Inner - groupButtonWidth, ButtonTop,
                              groupButtonWidth, ButtonHeight);
 
-    m_teamFrame = new QGroupBox(QStringLiteral("Teams"), this);
+    m_teamFrame = new QGroupBox(QStringLiteral("&Teams"), this);
     m_teamFrame->setObjectName(QStringLiteral("TeamFrame"));
     m_teamFrame->setGeometry(Margin + GroupFrameWidth + Margin, Margin, TeamFrameWidth,
                              FrameHeight);
@@ -94,16 +96,19 @@ TGroupForm::TGroupForm(Forms &forms, QWidget *parent)
     m_memberGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_memberGrid->setShowGrid(false);
     const int teamButtonWidth = (teamInnerWidth - 2 * 9) / 3;
-    m_addBtn = button(QStringLiteral("Hinzufügen"), "AddMemberBtn", m_teamFrame);
+    m_addBtn = button(QStringLiteral("&Hinzufügen"), "AddMemberBtn", m_teamFrame);
     m_addBtn->setGeometry(Inner, ButtonTop, teamButtonWidth, ButtonHeight);
-    m_editBtn = button(QStringLiteral("Bearbeiten"), "EditMemberBtn", m_teamFrame);
+    m_editBtn = button(QStringLiteral("&Bearbeiten"), "EditMemberBtn", m_teamFrame);
     m_editBtn->setGeometry(Inner + teamButtonWidth + 9, ButtonTop, teamButtonWidth, ButtonHeight);
-    m_removeBtn = button(QStringLiteral("Entfernen"), "RemoveMemberBtn", m_teamFrame);
+    m_removeBtn = button(QStringLiteral("Ent&fernen"), "RemoveMemberBtn", m_teamFrame);
     m_removeBtn->setGeometry(TeamFrameWidth - Inner - teamButtonWidth, ButtonTop, teamButtonWidth,
                              ButtonHeight);
 
-    m_closeBtn = button(QStringLiteral("Schliessen"), "CloseBtn", this);
+    m_closeBtn = button(QStringLiteral("S&chliessen"), "CloseBtn", this);
     m_closeBtn->setGeometry(DialogWidth - Margin - 100, CloseTop, 100, ButtonHeight);
+    m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("MessageLine"));
+    m_message->setGeometry(Margin, CloseTop, DialogWidth - 3 * Margin - 100, ButtonHeight);
 
     connect(m_groupList, &QListWidget::currentRowChanged, this, [this] { GroupListClick(); });
     connect(m_newGroupBtn, &QPushButton::clicked, this, [this] { NewGroupBtnClick(); });
@@ -114,6 +119,20 @@ TGroupForm::TGroupForm(Forms &forms, QWidget *parent)
     connect(m_memberGrid, &QTableWidget::cellDoubleClicked, this, [this] { EditMemberBtnClick(); });
     connect(m_closeBtn, &QPushButton::clicked, this, &QDialog::reject);
     HelpWindow::bindTopic(this, 1033);
+    // Enter on a group enters it (entry mode) or opens its record; on a member, edits it.
+    bindListKeys(m_groupList,
+                 {clickOf(m_newGroupBtn),
+                  [this] {
+                      if (mode != QLatin1Char('G'))
+                          clickOf(m_deleteBtn)();
+                  },
+                  [this] {
+                      if (mode == QLatin1Char('G'))
+                          clickOf(m_deleteBtn)();
+                      else
+                          EditGroupClick();
+                  }});
+    bindListKeys(m_memberGrid, {clickOf(m_addBtn), clickOf(m_removeBtn), clickOf(m_editBtn)});
 
     // Without a database there is nothing to list yet; the commands that open the dialog
     // list the groups again anyway.
@@ -154,7 +173,8 @@ void TGroupForm::ShowTeamItemClick(int groupNr)
 void TGroupForm::FormShow()
 {
     const bool entry = mode == QLatin1Char('G');
-    m_deleteBtn->setText(entry ? QStringLiteral("Einfügen") : QStringLiteral("Löschen"));
+    m_deleteBtn->setText(entry ? QStringLiteral("&Einfügen") : QStringLiteral("&Löschen"));
+    m_message->clear();
     m_addBtn->show();
     m_removeBtn->show();
     m_printOnSave->setVisible(entry);
@@ -236,7 +256,20 @@ void TGroupForm::NewGroupBtnClick()
         LoadGroups();
         return;
     }
-    AddMembersBtnClick();
+    // The group was made for these members: no question whether they may share its number.
+    addMembers(false);
+}
+
+void TGroupForm::EditGroupClick()
+{
+    if (m_groupNr <= 0)
+        return;
+    TTeamForm *teamForm = m_forms.TeamForm;
+    teamForm->SetLayout(QLatin1Char('G'));
+    teamForm->mode = QLatin1Char('M');
+    teamForm->TeamNr = m_groupNr;
+    if (teamForm->exec() == QDialog::Accepted)
+        LoadGroups(m_groupList->count() == 1 && !m_newGroupBtn->isEnabled() ? m_groupNr : 0);
 }
 
 void TGroupForm::DeleteOrInsertBtnClick()
@@ -245,7 +278,9 @@ void TGroupForm::DeleteOrInsertBtnClick()
         return;
     UserInterface &ui = *m_forms.ui;
     if (mode == QLatin1Char('G')) {
-        guarded(ui, [&] { m_groups->EnterGroup(m_groupNr, m_printOnSave->isChecked()); });
+        QString message;
+        guarded(ui, [&] { message = m_groups->EnterGroup(m_groupNr, m_printOnSave->isChecked()); });
+        m_message->setText(message);
         return;
     }
     bool deleted = false;
@@ -256,11 +291,16 @@ void TGroupForm::DeleteOrInsertBtnClick()
 
 void TGroupForm::AddMembersBtnClick()
 {
+    addMembers(true);
+}
+
+void TGroupForm::addMembers(bool askFirst)
+{
     if (m_groupNr <= 0)
         return;
     QStringList selectionList;
     if (m_forms.TeamOverviewForm->SelectTeams(selectionList))
-        guarded(*m_forms.ui, [&] { m_groups->AddMemberships(m_groupNr, selectionList); });
+        guarded(*m_forms.ui, [&] { m_groups->AddMemberships(m_groupNr, selectionList, askFirst); });
     LoadGroups();
 }
 

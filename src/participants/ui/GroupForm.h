@@ -8,6 +8,7 @@ struct Forms;
 class Groups;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
@@ -43,8 +44,11 @@ public:
     void AddMembersBtnClick();
     void EditMemberBtnClick();
     void RemoveMemberBtnClick();
+    // Enter on a group in maintenance: its own record in the team dialog.
+    void EditGroupClick();
 
 private:
+    void addMembers(bool askFirst);
     void EnableGroupCommands(bool allGroups);
     int currentMember() const; // 0 when the current row holds none
 
@@ -62,4 +66,5 @@ private:
     QPushButton *m_editBtn = nullptr;
     QPushButton *m_removeBtn = nullptr;
     QPushButton *m_closeBtn = nullptr;
+    QLabel *m_message = nullptr; // what "Einfügen" did
 };

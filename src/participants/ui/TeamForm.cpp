@@ -93,58 +93,75 @@ TTeamForm::TTeamForm(Forms &forms, QWidget *parent)
         c->lineEdit()->setMaxLength(maxLength);
         return c;
     };
+    // The helpers beside the fields are not in the Tab order: typing a team in Tab rhythm
+    // must go from field to field. Their keys are F5 in the pick list (reload) and Insert
+    // in the category box (maintain categories).
     const auto smallButton = [this](const QString &text, const char *name) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(name));
         b->setAutoDefault(false);
-        b->setFocusPolicy(Qt::TabFocus);
+        b->setFocusPolicy(Qt::NoFocus);
         return b;
     };
 
-    label(QStringLiteral("Startnummer:"), "StartNrLabel", StartNrTop);
-    m_startNr = edit("StartNr", 3, StartNrTop, 40);
-    label(QStringLiteral("Name:"), "NameLabel", NameTop);
+    QLabel *startNrLabel = label(QStringLiteral("S&tartnummer:"), "StartNrLabel", StartNrTop);
+    // As many digits as the largest start number an event holds: a proposed 1000 is shown
+    // whole, never cut to 100.
+    m_startNr =
+        edit("StartNr", int(QString::number(TeamEditor::MaxStartNr).size()), StartNrTop, 80);
+    QLabel *nameLabel = label(QStringLiteral("&Name:"), "NameLabel", NameTop);
     m_name = edit("Name", 50, NameTop, FieldWidth);
-    QLabel *vornameLabel = label(QStringLiteral("Vorname:"), "VornameLabel", VornameTop);
+    QLabel *vornameLabel = label(QStringLiteral("&Vorname:"), "VornameLabel", VornameTop);
     m_vorname = edit("Vorname", 25, VornameTop, FieldWidth);
-    m_vereinLabel = label(QStringLiteral("Verein:"), "VereinLabel", TeamLayout.vereinTop);
+    m_vereinLabel = label(QStringLiteral("V&erein:"), "VereinLabel", TeamLayout.vereinTop);
     m_verein = pickList("Verein", 50);
     m_vereinBtn = smallButton(QStringLiteral("<"), "VereinBtn");
-    QLabel *hundLabel = label(QStringLiteral("Hund:"), "HundLabel", HundTop);
+    QLabel *hundLabel = label(QStringLiteral("&Hund:"), "HundLabel", HundTop);
     m_hund = edit("Hund", 25, HundTop, FieldWidth);
-    QLabel *rasseLabel = label(QStringLiteral("Rasse:"), "RasseLabel", RasseTop);
+    QLabel *rasseLabel = label(QStringLiteral("&Rasse:"), "RasseLabel", RasseTop);
     m_rasse = pickList("Rasse", 35);
     m_rasseBtn = smallButton(QStringLiteral("<"), "RasseBtn");
     placeWithButton(m_rasse, m_rasseBtn, RasseTop);
-    m_categoryLabel = label(QStringLiteral("Kategorie:"), "KategorieLabel", TeamLayout.categoryTop);
+    m_categoryLabel =
+        label(QStringLiteral("&Kategorie:"), "KategorieLabel", TeamLayout.categoryTop);
     m_category = new QComboBox(this);
     m_category->setObjectName(QStringLiteral("KatNr"));
     m_category->setEditable(false);
     m_categoryBtn = smallButton(QStringLiteral("..."), "KategorieBtn");
-    m_addGame = new QCheckBox(QStringLiteral("Nimmt am Zusatzwettbewerb teil"), this);
+    startNrLabel->setBuddy(m_startNr);
+    nameLabel->setBuddy(m_name);
+    vornameLabel->setBuddy(m_vorname);
+    m_vereinLabel->setBuddy(m_verein);
+    hundLabel->setBuddy(m_hund);
+    rasseLabel->setBuddy(m_rasse);
+    m_categoryLabel->setBuddy(m_category);
+    m_addGame = new QCheckBox(QStringLiteral("Nimmt am &Zusatzwettbewerb teil"), this);
     m_addGame->setObjectName(QStringLiteral("Zusatzspiel"));
     m_addGame->setGeometry(LabelLeft, AddGameTop, FieldLeft + FieldWidth - LabelLeft, 18);
-    m_printOnSave = new QCheckBox(QStringLiteral("Bewertungsbogen beim Speichern drucken"), this);
+    m_printOnSave = new QCheckBox(QStringLiteral("&Bewertungsbogen beim Speichern drucken"), this);
     m_printOnSave->setObjectName(QStringLiteral("PrintOnSave"));
     for (QPushButton *b : {m_vereinBtn, m_rasseBtn})
         b->setToolTip(QStringLiteral("Liste aktualisieren"));
+    m_categoryBtn->setToolTip(QStringLiteral("Kategorien verwalten (Einfg)"));
+    for (QWidget *w : {static_cast<QWidget *>(m_verein), static_cast<QWidget *>(m_rasse),
+                       static_cast<QWidget *>(m_category)})
+        w->installEventFilter(this);
     m_teamOnly = {vornameLabel, m_vorname, hundLabel,  m_hund,
                   rasseLabel,   m_rasse,   m_rasseBtn, m_addGame};
 
-    auto *save = new QPushButton(QStringLiteral("Speichern"), this);
+    auto *save = new QPushButton(QStringLiteral("&Speichern"), this);
     save->setObjectName(QStringLiteral("SaveBtn"));
     save->setDefault(true);
     save->setGeometry(ButtonLeft, FrameTop + 6, ButtonWidth, 25);
-    auto *close = new QPushButton(QStringLiteral("Schliessen"), this);
+    auto *close = new QPushButton(QStringLiteral("S&chliessen"), this);
     close->setObjectName(QStringLiteral("CloseBtn"));
     close->setAutoDefault(false);
     close->setGeometry(ButtonLeft, FrameTop + 37, ButtonWidth, 25);
 
     // The frame is drawn behind the controls, which are placed in window coordinates.
     m_frame->lower();
-    const QList<QWidget *> tabOrder{m_startNr, m_name,        m_vorname,  m_verein,   m_vereinBtn,
-                                    m_hund,    m_rasse,       m_rasseBtn, m_category, m_categoryBtn,
-                                    m_addGame, m_printOnSave, save,       close};
+    const QList<QWidget *> tabOrder{m_startNr,  m_name,    m_vorname,     m_verein, m_hund, m_rasse,
+                                    m_category, m_addGame, m_printOnSave, save,     close};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
 
@@ -303,4 +320,22 @@ void TTeamForm::LoadClubList()
 void TTeamForm::LoadBreedList()
 {
     loadPickList(m_rasse, &TeamEditor::BreedList);
+}
+
+bool TTeamForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() == Qt::NoModifier) {
+            if (key->key() == Qt::Key_F5 && (watched == m_verein || watched == m_rasse)) {
+                (watched == m_verein ? m_vereinBtn : m_rasseBtn)->click();
+                return true;
+            }
+            if (key->key() == Qt::Key_Insert && watched == m_category) {
+                m_categoryBtn->click();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

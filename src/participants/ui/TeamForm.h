@@ -40,6 +40,9 @@ public:
     TeamInput input() const; // what the controls hold
     TeamEditor &editor() { return m_editor; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     bool PrepareRecord(); // false when the record to edit has gone
     void showPrepared();

@@ -61,6 +61,7 @@ TeamImportDialog::TeamImportDialog(Competition &competition, QWidget *parent)
          QStringLiteral("Rasse"), QStringLiteral("Kategorie"), QStringLiteral("Zusatz"),
          QStringLiteral("StartNr"), QStringLiteral("Bemerkung")});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setTabKeyNavigation(false); // arrows move in the table, Tab leaves it
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);

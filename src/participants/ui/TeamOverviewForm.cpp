@@ -5,6 +5,7 @@
 #include "app/ui/Forms.h"
 #include "app/ui/GridRows.h"
 #include "app/ui/HelpWindow.h"
+#include "app/ui/ListKeys.h"
 #include "data/DataLibrary.h"
 #include "participants/StartNumbers.h"
 #include "participants/ui/TeamForm.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -58,7 +60,7 @@ TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
     setWindowTitle(QStringLiteral("Team-Übersicht"));
     setSizeGripEnabled(true);
 
-    auto *nameLabel = new QLabel(QStringLiteral("Positionieren bei Name:"), this);
+    auto *nameLabel = new QLabel(QStringLiteral("Positionieren bei &Name:"), this);
     nameLabel->setObjectName(QStringLiteral("NameLabel"));
     m_nameBox = new QLineEdit(this);
     m_nameBox->setObjectName(QStringLiteral("NameBox"));
@@ -74,17 +76,18 @@ TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
     m_kindButtons = new QButtonGroup(kindBox);
     auto *kindLayout = new QHBoxLayout(kindBox);
     int id = 0;
-    for (const char *caption : {"Alles", "Teams", "Gruppen"}) {
-        auto *radio = new QRadioButton(QLatin1String(caption), kindBox);
-        radio->setObjectName(QStringLiteral("Kind") + QLatin1String(caption));
+    for (const char *caption : {"&Alles", "&Teams", "&Gruppen"}) {
+        auto *radio = new QRadioButton(QString::fromUtf8(caption), kindBox);
+        radio->setObjectName(QStringLiteral("Kind") + QString::fromUtf8(caption).remove(u'&'));
         m_kindButtons->addButton(radio, id++);
         kindLayout->addWidget(radio);
     }
     m_kindButtons->button(0)->setChecked(true);
 
-    m_eventList = new QCheckBox(QStringLiteral("Nur Teams des geöffneten Anlasses anzeigen"), this);
+    m_eventList =
+        new QCheckBox(QStringLiteral("N&ur Teams des geöffneten Anlasses anzeigen"), this);
     m_eventList->setObjectName(QStringLiteral("EventListBox"));
-    m_printOnSave = new QCheckBox(QStringLiteral("Bewertungsbogen beim Speichern drucken"), this);
+    m_printOnSave = new QCheckBox(QStringLiteral("Bewertungsbogen beim &Speichern drucken"), this);
     m_printOnSave->setObjectName(QStringLiteral("PrintOnSave"));
     auto *checks = new QVBoxLayout;
     checks->addWidget(m_eventList);
@@ -107,7 +110,6 @@ TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 4);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->installEventFilter(this);
     int gridWidth = 0;
     for (int column = 0; column < TeamOverviewModel::ColumnCount; ++column) {
         const int w = columnWidth(m_grid, column, TeamOverviewModel::widthInCharacters(column));
@@ -125,10 +127,10 @@ TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
         b->setAutoDefault(false);
         return b;
     };
-    QPushButton *newBtn = button(QStringLiteral("Hinzufügen"), "NewTeamBtn");
-    QPushButton *editBtn = button(QStringLiteral("Bearbeiten"), "EditTeamBtn");
-    m_deleteBtn = button(QStringLiteral("Löschen"), "DeleteBtn");
-    QPushButton *closeBtn = button(QStringLiteral("Schliessen"), "CloseBtn");
+    QPushButton *newBtn = button(QStringLiteral("&Hinzufügen"), "NewTeamBtn");
+    QPushButton *editBtn = button(QStringLiteral("&Bearbeiten"), "EditTeamBtn");
+    m_deleteBtn = button(QStringLiteral("Team &löschen"), "DeleteBtn");
+    QPushButton *closeBtn = button(QStringLiteral("S&chliessen"), "CloseBtn");
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(newBtn);
     buttons->addWidget(editBtn);
@@ -160,6 +162,23 @@ TTeamOverviewForm::TTeamOverviewForm(Forms &forms, QWidget *parent)
     connect(m_grid, &QTableView::doubleClicked, this, [this] { DBGrid1DblClick(); });
     connect(m_grid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { m_popup->popup(m_grid->viewport()->mapToGlobal(pos)); });
+    bindListKeys(m_grid,
+                 {[this] {
+                      if (m_overview.mode != QLatin1Char('S'))
+                          NewTeamBtnClick();
+                  },
+                  [this] {
+                      if (m_overview.mode == QLatin1Char('S'))
+                          CollectSelection();
+                      else
+                          DeleteTeam();
+                  },
+                  [this] {
+                      DBGrid1DblClick();
+                  }});
+    // Choosing members by keyboard: the arrows move without changing the choice, Space
+    // takes a team or gives it back.
+    m_grid->installEventFilter(this);
 
     guarded(*forms.ui, [this] { reload(); });
 }
@@ -169,7 +188,7 @@ void TTeamOverviewForm::createMenus()
     auto *bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("MenuBar"));
     layout()->setMenuBar(bar);
-    QMenu *menu = bar->addMenu(QStringLiteral("Funktionen"));
+    QMenu *menu = bar->addMenu(QStringLiteral("&Funktionen"));
     menu->setObjectName(QStringLiteral("FunktionenMenu"));
     const auto add = [this](QMenu *m, const QString &caption, const char *name,
                             const std::function<void()> &handler) {
@@ -178,28 +197,28 @@ void TTeamOverviewForm::createMenus()
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    add(menu, QStringLiteral("Team in den Anlass einfügen mit einer Startnummer"),
+    add(menu, QStringLiteral("Team in den Anlass einfügen &mit einer Startnummer"),
         "InsertWithStartNrItem", [this] { InsertWithStartNrClick(); });
-    add(menu, QStringLiteral("Team in den Anlass einfügen ohne Startnummer"),
+    add(menu, QStringLiteral("Team in den Anlass einfügen &ohne Startnummer"),
         "InsertWithoutStartNrItem", [this] { InsertWithoutStartNrClick(); });
     menu->addSeparator();
-    add(menu, QStringLiteral("Team hinzufügen"), "NewTeamItem", [this] { NewTeamBtnClick(); });
-    add(menu, QStringLiteral("Team bearbeiten"), "EditTeamItem", [this] { EditTeamBtnClick(); });
-    add(menu, QStringLiteral("Team löschen"), "DeleteTeamItem", [this] { DeleteTeam(); });
+    add(menu, QStringLiteral("Team &hinzufügen"), "NewTeamItem", [this] { NewTeamBtnClick(); });
+    add(menu, QStringLiteral("Team &bearbeiten"), "EditTeamItem", [this] { EditTeamBtnClick(); });
+    add(menu, QStringLiteral("Team &löschen"), "DeleteTeamItem", [this] { DeleteTeam(); });
     menu->addSeparator();
-    add(menu, QStringLiteral("Startnummern auf Null setzen"), "ClearStrNrItem",
+    add(menu, QStringLiteral("Startnummern auf &Null setzen"), "ClearStrNrItem",
         [this] { ClearStrNrBtnClick(); });
-    add(menu, QStringLiteral("Neue Startnummern vergeben"), "NewStrNrItem",
+    add(menu, QStringLiteral("Neue &Startnummern vergeben"), "NewStrNrItem",
         [this] { NewStrNrBtnClick(); });
     menu->addSeparator();
-    add(menu, QStringLiteral("Teams aus Datei importieren"), "ImportItem",
+    add(menu, QStringLiteral("Teams aus &Datei importieren"), "ImportItem",
         [this] { ImportItemClick(); });
 
     m_popup = new QMenu(this);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
-    add(m_popup, QStringLiteral("In den Anlass einfügen mit einer Startnummer"),
+    add(m_popup, QStringLiteral("In den Anlass einfügen &mit einer Startnummer"),
         "PopupInsertWithStartNrItem", [this] { InsertWithStartNrClick(); });
-    add(m_popup, QStringLiteral("In den Anlass einfügen ohne Startnummer"),
+    add(m_popup, QStringLiteral("In den Anlass einfügen &ohne Startnummer"),
         "PopupInsertWithoutStartNrItem", [this] { InsertWithoutStartNrClick(); });
 }
 
@@ -270,18 +289,23 @@ void TTeamOverviewForm::FormShow()
     if (!c.EntryMode)
         m_printOnSave->setChecked(false);
     m_printOnSave->setEnabled(c.EntryMode);
-    m_deleteBtn->setText(QStringLiteral("Team löschen"));
+    m_deleteBtn->setText(QStringLiteral("Team &löschen"));
     action(QStringLiteral("ClearStrNrItem"))->setEnabled(!selecting);
     action(QStringLiteral("NewStrNrItem"))->setEnabled(!selecting);
     m_grid->setSelectionMode(selecting ? QAbstractItemView::ExtendedSelection
                                        : QAbstractItemView::SingleSelection);
     m_nameBox->setFocus();
     if (selecting) {
-        m_deleteBtn->setText(QStringLiteral("Übernehmen"));
-        m_deleteBtn->setFocus();
+        // The list takes the focus: arrows and Space choose, Enter takes the choice, as
+        // "Übernehmen" does.
+        m_deleteBtn->setText(QStringLiteral("&Übernehmen"));
+        m_grid->setFocus();
     }
     m_message->clear();
     guarded(*m_forms.ui, [this] { changeRows([this] { m_overview.FormShow(); }); });
+    // Only the teams the operator takes count; the row the list starts on is not one yet.
+    if (selecting)
+        m_grid->selectionModel()->clearSelection();
     showListState();
 }
 
@@ -410,6 +434,9 @@ void TTeamOverviewForm::DBGrid1DblClick()
         guarded(*m_forms.ui, [this, &row, print] {
             changeRows([this, &row, print] { m_overview.EnterRow(row, print); });
         });
+        m_message->setText(m_overview.message);
+    } else if (m_overview.mode == QLatin1Char('S')) {
+        DeleteBtnClick(); // "Übernehmen"
     }
 }
 
@@ -490,19 +517,30 @@ void TTeamOverviewForm::PositionByName(const QString &text)
 
 bool TTeamOverviewForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_grid && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            DBGrid1DblClick();
-            return true;
-        }
-        if (key == Qt::Key_Delete) {
-            if (m_overview.mode == QLatin1Char('S'))
-                CollectSelection();
-            else
-                DeleteTeam();
-            return true;
-        }
+    if (watched != m_grid || event->type() != QEvent::KeyPress
+        || m_overview.mode != QLatin1Char('S'))
+        return QDialog::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Space:
+        if (m_grid->currentIndex().isValid())
+            m_grid->selectionModel()->select(
+                m_grid->currentIndex(), QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End: {
+        // With Ctrl the grid moves its cursor and leaves the selection alone.
+        QKeyEvent moved(QEvent::KeyPress, key->key(), key->modifiers() | Qt::ControlModifier);
+        QCoreApplication::sendEvent(m_grid, &moved);
+        return true;
     }
-    return QDialog::eventFilter(watched, event);
+    default:
+        return false;
+    }
 }

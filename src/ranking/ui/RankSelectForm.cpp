@@ -22,7 +22,7 @@ TRankSelectForm::TRankSelectForm(Forms &forms, QWidget *parent) : QDialog(parent
     auto *categoryBox =
         new QGroupBox(QStringLiteral("Wählen Sie die Kategorie für die Rangberechnung aus"), this);
     auto *categoryLayout = new QHBoxLayout(categoryBox);
-    auto *label = new QLabel(QStringLiteral("Kategorie:"), categoryBox);
+    auto *label = new QLabel(QStringLiteral("&Kategorie:"), categoryBox);
     m_category = new QComboBox(categoryBox);
     m_category->setObjectName(QStringLiteral("ComboBox1"));
     m_category->setEditable(false);
@@ -35,8 +35,8 @@ TRankSelectForm::TRankSelectForm(Forms &forms, QWidget *parent) : QDialog(parent
     m_kindBox->setObjectName(QStringLiteral("RadioGroup1"));
     auto *kindLayout = new QVBoxLayout(m_kindBox);
     m_kind = new QButtonGroup(this);
-    const QStringList kinds{QStringLiteral("Normaler Anlass"), QStringLiteral("Zusatzspiel"),
-                            QStringLiteral("Beides")};
+    const QStringList kinds{QStringLiteral("&Normaler Anlass"), QStringLiteral("&Zusatzspiel"),
+                            QStringLiteral("&Beides")};
     for (int i = 0; i < kinds.size(); ++i) {
         auto *button = new QRadioButton(kinds.at(i), m_kindBox);
         button->setObjectName(QStringLiteral("RadioKind%1").arg(i));
@@ -49,11 +49,11 @@ TRankSelectForm::TRankSelectForm(Forms &forms, QWidget *parent) : QDialog(parent
     m_withPrinted->setObjectName(QStringLiteral("WithPrintedCheck"));
 
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setDefault(true);
     QPushButton *cancel =
-        buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+        buttons->addButton(QStringLiteral("Abbre&chen"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     connect(ok, &QPushButton::clicked, this, &TRankSelectForm::OKBtnClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -78,28 +79,43 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
     QPushButton *zoomInButton = addButton(QStringLiteral("previewZoomIn"), QStringLiteral("+"),
                                           QStringLiteral("Vergrößern"));
     QPushButton *wholePage =
-        addButton(QStringLiteral("previewWholePage"), QStringLiteral("Ganze Seite"),
+        addButton(QStringLiteral("previewWholePage"), QStringLiteral("&Ganze Seite"),
                   QStringLiteral("Die ganze Seite zeigen"));
     QPushButton *pageWidth =
-        addButton(QStringLiteral("previewPageWidth"), QStringLiteral("Seitenbreite"),
+        addButton(QStringLiteral("previewPageWidth"), QStringLiteral("Seiten&breite"),
                   QStringLiteral("Die Seite so breit wie das Fenster zeigen"));
-    m_print = addButton(QStringLiteral("previewPrint"), QStringLiteral("Drucken"),
+    m_print = addButton(QStringLiteral("previewPrint"), QStringLiteral("&Drucken"),
                         QStringLiteral("Auf dem eingestellten Drucker drucken"));
     QPushButton *save =
-        addButton(QStringLiteral("previewSave"), QStringLiteral("Speichern unter ..."),
+        addButton(QStringLiteral("previewSave"), QStringLiteral("&Speichern unter ..."),
                   QStringLiteral("Als Datei speichern"));
     QPushButton *close =
-        addButton(QStringLiteral("previewClose"), QStringLiteral("Schließen"), QString());
+        addButton(QStringLiteral("previewClose"), QStringLiteral("S&chließen"), QString());
 
-    m_first->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
-    m_previous->setShortcut(QKeySequence(Qt::Key_PageUp));
-    m_next->setShortcut(QKeySequence(Qt::Key_PageDown));
-    m_last->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_End));
-    zoomInButton->setShortcut(QKeySequence::ZoomIn);
-    zoomOutButton->setShortcut(QKeySequence::ZoomOut);
-    m_print->setShortcut(QKeySequence::Print);
-    save->setShortcut(QKeySequence::Save);
+    // Keys of their own beside the access keys of the captions, which a button's own
+    // shortcut would replace: Alt+D and Ctrl+P both print.
+    const auto bind = [this](QPushButton *button, const QKeySequence &keys) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+        button->setToolTip(button->toolTip() + QStringLiteral(" (")
+                           + keys.toString(QKeySequence::NativeText) + u')');
+    };
+    bind(m_first, QKeySequence(Qt::CTRL | Qt::Key_Home));
+    bind(m_previous, QKeySequence(Qt::Key_PageUp));
+    bind(m_next, QKeySequence(Qt::Key_PageDown));
+    bind(m_last, QKeySequence(Qt::CTRL | Qt::Key_End));
+    bind(zoomInButton, QKeySequence::ZoomIn);
+    bind(zoomOutButton, QKeySequence::ZoomOut);
+    bind(m_print, QKeySequence::Print);
+    bind(save, QKeySequence::Save);
     m_print->setEnabled(m_printer != nullptr);
+    // The symbol buttons are reached by their keys; Tab goes to the commands with words and
+    // to the page, where the arrows scroll.
+    for (QPushButton *b : {m_first, m_previous, m_next, m_last, zoomOutButton, zoomInButton})
+        b->setFocusPolicy(Qt::NoFocus);
 
     for (QWidget *w : {static_cast<QWidget *>(m_first), static_cast<QWidget *>(m_previous),
                        static_cast<QWidget *>(m_pageLabel), static_cast<QWidget *>(m_next),
@@ -122,6 +138,7 @@ ReportPreviewDialog::ReportPreviewDialog(const Report::ReportDocument &document,
     m_scroll->setAlignment(Qt::AlignCenter);
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setWidget(m_pageView);
+    m_scroll->setFocusPolicy(Qt::StrongFocus);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -253,6 +270,7 @@ void ReportPreviewDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     updatePage();
+    m_scroll->setFocus();
 }
 
 void ReportPreviewDialog::firstPage()

@@ -35,14 +35,9 @@ bool ReportPrinting::print(const Render::ReportRenderer &renderer, QPrinter *pri
     if (!showProgress)
         return renderer.print(printer);
 
-    QProgressDialog progress(parent);
-    progress.setObjectName(QStringLiteral("printProgress"));
-    progress.setWindowTitle(renderer.document().title);
-    progress.setCancelButtonText(QStringLiteral("Abbrechen"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
+    const std::unique_ptr<QProgressDialog> dialog =
+        progressDialog(renderer.document().title, parent);
+    QProgressDialog &progress = *dialog;
     const bool done = renderer.print(printer, [&progress](int page, int pageCount) {
         progress.setMaximum(pageCount);
         progress.setLabelText(QStringLiteral("Drucke Seite %1 von %2").arg(page).arg(pageCount));
@@ -61,14 +56,8 @@ bool ReportPrinting::printBatch(QPrinter *printer, const QString &title, int cou
         throw Render::PrintError(QStringLiteral("Es ist kein Drucker eingerichtet."));
     const QString printerName =
         printer->outputFileName().isEmpty() ? printer->printerName() : printer->outputFileName();
-    QProgressDialog progress(parent);
-    progress.setObjectName(QStringLiteral("printProgress"));
-    progress.setWindowTitle(title);
-    progress.setCancelButtonText(QStringLiteral("Abbrechen"));
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(500);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
+    const std::unique_ptr<QProgressDialog> dialog = progressDialog(title, parent);
+    QProgressDialog &progress = *dialog;
     progress.setMaximum(count);
 
     printer->setDocName(title);
@@ -92,6 +81,20 @@ bool ReportPrinting::printBatch(QPrinter *printer, const QString &title, int cou
         throw Render::PrintError(
             QStringLiteral("Der Druck auf „%1“ ist fehlgeschlagen.").arg(printerName));
     return true;
+}
+
+std::unique_ptr<QProgressDialog> ReportPrinting::progressDialog(const QString &title,
+                                                                QWidget *parent)
+{
+    auto progress = std::make_unique<QProgressDialog>(parent);
+    progress->setObjectName(QStringLiteral("printProgress"));
+    progress->setWindowTitle(title);
+    progress->setCancelButtonText(QStringLiteral("&Abbrechen"));
+    progress->setWindowModality(Qt::ApplicationModal);
+    progress->setMinimumDuration(500);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    return progress;
 }
 
 void ReportPrinting::setProgressShown(bool shown)

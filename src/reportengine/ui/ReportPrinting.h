@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 class QPrinter;
+class QProgressDialog;
 class QString;
 class QWidget;
 
@@ -35,6 +37,10 @@ public:
     using Source = std::function<const Report::ReportDocument *(int index)>;
     static bool printBatch(QPrinter *printer, const QString &title, int count, const Source &source,
                            QWidget *parent = nullptr);
+
+    // The progress dialog both of the above show, not yet shown.
+    static std::unique_ptr<QProgressDialog> progressDialog(const QString &title,
+                                                           QWidget *parent = nullptr);
 
     // The engine-wide switch of the progress display; a batch of scorecards turns it off
     // while it prints and on again afterwards. On by default.

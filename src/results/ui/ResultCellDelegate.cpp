@@ -15,6 +15,16 @@ QWidget *ResultCellDelegate::createEditor(QWidget *parent, const QStyleOptionVie
     return editor;
 }
 
+void ResultCellDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    // The cell changes with every key typed; writing the same text back into the editor
+    // would throw the caret to the end in the middle of a correction.
+    auto *line = qobject_cast<QLineEdit *>(editor);
+    if (line && line->text() == index.data(Qt::EditRole).toString())
+        return;
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
 bool ResultCellDelegate::eventFilter(QObject *object, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {

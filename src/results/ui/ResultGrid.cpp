@@ -61,6 +61,34 @@ QModelIndex ResultGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifi
     return target;
 }
 
+bool ResultGrid::atEnd(bool forward) const
+{
+    const QModelIndex current = currentIndex();
+    return !current.isValid() || step(current, forward) == current;
+}
+
+bool ResultGrid::focusNextPrevChild(bool next)
+{
+    // Tab walks the cells and, past the last one, leaves the grid for the check boxes and
+    // buttons, as it does backwards past the first: the grid is no trap.
+    if (atEnd(next))
+        return QWidget::focusNextPrevChild(next);
+    return QTableWidget::focusNextPrevChild(next);
+}
+
+void ResultGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    const bool tab = hint == QAbstractItemDelegate::EditNextItem
+        || hint == QAbstractItemDelegate::EditPreviousItem;
+    const bool next = hint == QAbstractItemDelegate::EditNextItem;
+    if (tab && atEnd(next)) {
+        QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        QWidget::focusNextPrevChild(next);
+        return;
+    }
+    QTableWidget::closeEditor(editor, hint);
+}
+
 void ResultGrid::mousePressEvent(QMouseEvent *event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());

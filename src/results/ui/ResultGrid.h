@@ -21,12 +21,15 @@ public:
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    bool focusNextPrevChild(bool next) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
 
 private:
     QModelIndex step(const QModelIndex &from, bool forward) const;
+    bool atEnd(bool forward) const; // Tab would find no further cell
 
     std::function<bool(int)> m_takesCursor;
 };

@@ -12,10 +12,12 @@
 #include "results/ui/ResultCellDelegate.h"
 #include "results/ui/ResultGrid.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -28,7 +30,7 @@ constexpr int GridLeft = 8;
 constexpr int GridWidth = 518;
 constexpr int GridBottom = 356;
 constexpr int RowHeight = 18;
-constexpr int TotalLabelWidth = 45;
+constexpr int MinTotalWidth = 45;
 
 } // namespace
 
@@ -77,32 +79,45 @@ TTeamResultForm::TTeamResultForm(Forms &forms, QWidget *parent)
         m_totalLabels[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
 
-    m_saveButton = new QPushButton(QStringLiteral("Speichern"), this);
+    // Why a cell is refused, said once where the eye is, without a message box that would
+    // swallow the next keys typed.
+    m_hint = new QLabel(this);
+    m_hint->setObjectName(QStringLiteral("lblHinweis"));
+    m_hint->setWordWrap(true);
+    QPalette hintPalette = m_hint->palette();
+    hintPalette.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
+    m_hint->setPalette(hintPalette);
+
+    // Created first, so that Tab meets the buttons from left to right.
+    m_historyButton = new QPushButton(QStringLiteral("&Verlauf ..."), this);
+    m_historyButton->setObjectName(QStringLiteral("HistoryBtn"));
+    m_historyButton->setAutoDefault(false);
+    connect(m_historyButton, &QPushButton::clicked, this, &TTeamResultForm::HistoryBtnClick);
+    m_saveButton = new QPushButton(QStringLiteral("&Speichern"), this);
     m_saveButton->setObjectName(QStringLiteral("SaveBtn"));
     m_saveButton->setDefault(true);
     m_saveButton->setAutoDefault(false);
-    m_cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    m_cancelButton = new QPushButton(QStringLiteral("Abbre&chen"), this);
     m_cancelButton->setObjectName(QStringLiteral("CancelBtn"));
     m_cancelButton->setAutoDefault(false);
     const int buttonTop = GroupBoxTop + GroupBoxHeight + 10;
     m_cancelButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85, buttonTop, 85, 27);
     m_saveButton->setGeometry(GroupBoxLeft + GroupBoxWidth - 85 - 8 - 85, buttonTop, 85, 27);
-
-    m_historyButton = new QPushButton(QStringLiteral("&Verlauf ..."), this);
-    m_historyButton->setObjectName(QStringLiteral("HistoryBtn"));
-    m_historyButton->setAutoDefault(false);
     m_historyButton->setGeometry(GroupBoxLeft, buttonTop, 85, 27);
-    connect(m_historyButton, &QPushButton::clicked, this, &TTeamResultForm::HistoryBtnClick);
+    m_hint->setGeometry(GroupBoxLeft + 85 + 8, buttonTop - 4, GroupBoxWidth - 3 * 85 - 3 * 8, 35);
 
     connect(m_saveButton, &QPushButton::clicked, this, &TTeamResultForm::SaveBtnClick);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(delegate, &ResultCellDelegate::enterPressed, m_saveButton, &QPushButton::click);
     connect(delegate, &ResultCellDelegate::escapePressed, this, &QDialog::reject);
     connect(m_grid, &QTableWidget::cellChanged, this, &TTeamResultForm::onCellChanged);
-    connect(m_grid, &QTableWidget::currentCellChanged, this, [this] {
-        if (!m_filling)
-            StringGrid1Click();
-    });
+    connect(m_grid, &QTableWidget::currentCellChanged, this,
+            [this](int, int, int previousRow, int previousColumn) {
+                if (m_filling)
+                    return;
+                StringGrid1Click();
+                refuseIfNoNumber(previousRow, previousColumn);
+            });
     HelpWindow::bindTopic(this, 1005);
 }
 
@@ -141,6 +156,7 @@ void TTeamResultForm::FormShow(const ParticipantRow &participant)
     m_checkBox1->setChecked(m_sheet->initialFinished());
     m_checkBox2->setChecked(m_sheet->initialAddGameFinished());
     m_totals = {};
+    m_hint->clear();
     StringGrid1Click();
     m_grid->setFocus();
     if (m_sheet->rowCount() > 0) {
@@ -178,10 +194,14 @@ void TTeamResultForm::BuildGrid()
     m_grid->setGeometry(GridLeft, layout.gridTop, GridWidth, layout.gridHeight);
     const int totalsTop = layout.gridTop + layout.gridHeight + 6;
     m_totalCaption->move(layout.totalCaptionLeft, totalsTop);
-    for (int i = 0; i < 4; ++i) {
-        if (i < layout.totalLabelLefts.size())
-            m_totalLabels[i]->setGeometry(layout.totalLabelLefts.at(i), totalsTop, TotalLabelWidth,
-                                          m_totalCaption->sizeHint().height());
+    // Each total has the room up to the next one (the last up to the grid's edge), so that
+    // "1041,50" shows whole; the totals stand where the layout places them.
+    const QList<int> &lefts = layout.totalLabelLefts;
+    for (int i = 0; i < lefts.size() && i < 4; ++i) {
+        const int right = i + 1 < lefts.size() ? lefts.at(i + 1) - 2 : GridLeft + GridWidth;
+        m_totalLabels[i]->setGeometry(lefts.at(i), totalsTop,
+                                      qMax(MinTotalWidth, right - lefts.at(i)),
+                                      m_totalCaption->sizeHint().height());
     }
     ShowAddGameControls(sheet.showsAddGame());
     m_filling = false;
@@ -198,24 +218,54 @@ void TTeamResultForm::onCellChanged(int row, int column)
 {
     if (m_filling)
         return;
+    QTableWidgetItem *item = m_grid->item(row, column);
+    if (!item)
+        return;
+    // Every key typed reaches the totals at once, so that a question on saving shows what
+    // will be stored.
+    m_sheet->setCell(row, column, item->text());
+    StringGrid1Click();
+    if (isNumberCell(row, column)) {
+        item->setData(Qt::BackgroundRole, QVariant());
+        if (m_hintCell == QPoint(column, row))
+            clearHint();
+    }
+}
+
+bool TTeamResultForm::isNumberCell(int row, int column) const
+{
+    const std::optional<ResultSheet::Field> field = m_sheet->fieldAt(column);
+    if (row < 0 || row >= m_sheet->rowCount() || !field)
+        return true;
+    return m_sheet->value(row, *field).has_value();
+}
+
+void TTeamResultForm::refuseIfNoNumber(int row, int column)
+{
+    if (row < 0 || isNumberCell(row, column) || !m_sheet->isColumnShown(column))
+        return;
+    // The cell keeps what was typed, for correction; the next keys go on to the next cell.
     if (QTableWidgetItem *item = m_grid->item(row, column))
-        m_sheet->setCell(row, column, item->text());
+        item->setData(Qt::BackgroundRole, QColor(0xFF, 0xD8, 0xD8));
+    m_hint->setText(ResultSheet::notANumberError(m_sheet->cell(row, column)));
+    m_hintCell = QPoint(column, row);
+}
+
+void TTeamResultForm::clearHint()
+{
+    m_hint->clear();
+    m_hintCell = QPoint(-1, -1);
 }
 
 void TTeamResultForm::StringGrid1Click()
 {
     QString error;
-    const bool ok = m_sheet->UpdateTotals(m_totals, error);
+    m_sheet->UpdateTotals(m_totals, error);
     m_totalLabels[0]->setText(ResultSheet::formatTotal(m_totals.points));
     m_totalLabels[1]->setText(ResultSheet::formatTotal(m_totals.time));
     if (m_sheet->showsAddGame()) {
         m_totalLabels[2]->setText(ResultSheet::formatTotal(m_totals.addPoints));
         m_totalLabels[3]->setText(ResultSheet::formatTotal(m_totals.addTime));
-    }
-    if (!ok) {
-        // After the cursor has settled on its new cell, not in the middle of the move.
-        QMetaObject::invokeMethod(
-            this, [this, error] { m_forms.ui->showError(error); }, Qt::QueuedConnection);
     }
 }
 
@@ -224,6 +274,7 @@ void TTeamResultForm::SaveBtnClick()
     UserInterface &ui = *m_forms.ui;
     if (!m_sheet->ValidateResults()) {
         ui.information(ResultSheet::NumberMessage);
+        goToFirstRefusedCell();
         return;
     }
     bool finished = m_checkBox1->isChecked();
@@ -234,6 +285,25 @@ void TTeamResultForm::SaveBtnClick()
     m_checkBox1->setChecked(finished);
     if (saved)
         accept();
+}
+
+void TTeamResultForm::goToFirstRefusedCell()
+{
+    for (int row = 0; row < m_sheet->rowCount(); ++row) {
+        for (int column = 0; column < m_sheet->columnCount(); ++column) {
+            if (!m_sheet->takesCursor(column) || isNumberCell(row, column))
+                continue;
+            m_grid->setCurrentCell(row, column);
+            refuseIfNoNumber(row, column);
+            m_grid->setFocus();
+            m_grid->openEditor();
+            // The text stays for correction: the caret goes behind it instead of marking
+            // it for replacement.
+            if (auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+                editor->end(false);
+            return;
+        }
+    }
 }
 
 void TTeamResultForm::HistoryBtnClick()

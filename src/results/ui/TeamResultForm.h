@@ -3,6 +3,7 @@
 #include "results/ResultSheet.h"
 
 #include <QDialog>
+#include <QPoint>
 
 #include <memory>
 
@@ -43,6 +44,10 @@ private:
     void BuildGrid();
     void ShowAddGameControls(bool show);
     void onCellChanged(int row, int column);
+    bool isNumberCell(int row, int column) const;
+    void refuseIfNoNumber(int row, int column);
+    void clearHint();
+    void goToFirstRefusedCell();
 
     Forms &m_forms;
     std::unique_ptr<ResultSheet> m_sheet;
@@ -54,6 +59,8 @@ private:
     QLabel *m_totalLabels[4] = {};
     QPushButton *m_saveButton = nullptr;
     QPushButton *m_cancelButton = nullptr;
+    QLabel *m_hint = nullptr;
+    QPoint m_hintCell{-1, -1}; // column, row of the cell the hint speaks of
     QPushButton *m_historyButton = nullptr;
     int m_teamNr = 0;
     QString m_participantName;
