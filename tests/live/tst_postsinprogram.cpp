@@ -1,6 +1,7 @@
 #include "app/ui/Forms.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/ParticipantModel.h"
+#include "backup/Snapshots.h"
 #include "engine/Statement.h"
 #include "live/LiveServer.h"
 #include "live/PostAccess.h"
@@ -142,6 +143,10 @@ private Q_SLOTS:
         QCOMPARE(p.gridPoints(p.anna), de(12));
         QCOMPARE(p.main().currentRow(), 1);
         QCOMPARE(p.stored("Punkte", p.slalom, p.anna), 10.0);
+        // A judge's save counts as results entered: the regular snapshot is taken.
+        const QList<Snapshot> snapshots = Snapshots::list(p.t.databaseDir());
+        QCOMPARE(snapshots.size(), 1);
+        QCOMPARE(snapshots.first().cause, u"Ergebniseingabe"_s);
 
         // The cards: one per post, with its code and a QR code to scan.
         QTest::mouseClick(childOf<QPushButton>(*dialog, "LivePostCards"), Qt::LeftButton);

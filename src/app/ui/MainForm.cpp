@@ -702,6 +702,8 @@ void TMainForm::onParticipantsChanged()
 
 void TMainForm::showPostSave(int anlassNr, int teamNr)
 {
+    // Judges may enter the whole evening: their saves keep the regular snapshots going too.
+    run([this] { m_competition.safeguard().ResultsEntered(); });
     // A team's own row is read again alone. A group member's results show in its group's
     // row, and a dialog may be open: then the whole list follows with the next look.
     if (anlassNr != m_competition.CurrentAnlassNr() || !m_externalChanges->operatorIdle()
