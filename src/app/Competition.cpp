@@ -178,6 +178,14 @@ void Competition::reportOpenFailure()
 
 void Competition::OpenEvent(int anlassNr)
 {
+    // One eventChanged per call, also when a step fails, so that the window shows whatever
+    // the steps changed. On success it comes before the counters: a question they propose
+    // shows the event just opened.
+    bool announced = false;
+    const auto announce = [&] {
+        announced = true;
+        Q_EMIT eventChanged();
+    };
     try {
         BusyCursor busy(m_ui);
         if (!m_data.databaseOpen()) {
@@ -185,7 +193,7 @@ void Competition::OpenEvent(int anlassNr)
             if (!m_data.databaseOpen()) {
                 busy.restore();
                 reportOpenFailure();
-                Q_EMIT eventChanged();
+                announce();
                 return;
             }
             m_reportedOpenError.clear();
@@ -195,7 +203,7 @@ void Competition::OpenEvent(int anlassNr)
             m_event = row;
             RefreshParticipants();
             CopyStartNumbersToTeams();
-            Q_EMIT eventChanged();
+            announce();
             ApplyAutoRankLayout(m_event->AutoRangBerechnung);
             m_ranking->RefreshFinishedCounts(m_event->AutoRangBerechnung);
             // A rank list run proposed just now may have left the event.
@@ -204,24 +212,18 @@ void Competition::OpenEvent(int anlassNr)
                                                         && m_event->Zusatzspiel);
         }
     } catch (...) {
-        // The window shows whatever the steps before the failure changed.
-        Q_EMIT eventChanged();
+        if (!announced)
+            Q_EMIT eventChanged();
         throw;
     }
-    Q_EMIT eventChanged();
+    if (!announced)
+        Q_EMIT eventChanged();
 }
 
 void Competition::ApplyAutoRankLayout(bool on)
 {
     m_autoRankLayout = on;
     Q_EMIT autoRankLayoutChanged(on);
-}
-
-void Competition::ReloadEvent()
-{
-    if (m_data.databaseOpen())
-        m_event = m_data.ReadEvent(CurrentAnlassNr());
-    Q_EMIT eventChanged();
 }
 
 void Competition::CopyStartNumbersToTeams()

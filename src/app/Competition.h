@@ -83,8 +83,6 @@ public:
     void RefreshParticipant(int teamNr);
     void MenuItemClick();
     void DeleteEvent();
-    // Rereads the event row after it was changed elsewhere (the event dialog).
-    void ReloadEvent();
     // After the files were replaced under the connection (a restore): opens the database
     // anew and the open event again, or the lowest-numbered one when it is gone.
     void ReopenDatabase();

@@ -33,12 +33,33 @@ bool isWeighted(ResultSheet::Field field)
     return field == ResultSheet::Points || field == ResultSheet::AddPoints;
 }
 
+double weightOf(const ResultSheet::Row &row, ResultSheet::Field field)
+{
+    return isWeighted(field) ? row.Faktor : 1.0;
+}
+
+double storedFor(const ResultSheet::Row &row, ResultSheet::Field field, double entered)
+{
+    return Weighting::stored(entered, row.stored[field], weightOf(row, field));
+}
+
+// What the operator was shown when the sheet was opened.
+QString shownText(const ResultSheet::Row &row, ResultSheet::Field field)
+{
+    return ResultSheet::formatNumber(Weighting::shown(row.stored[field], weightOf(row, field)));
+}
+
 } // namespace
 
 QString ResultSheet::Row::key() const
 {
     return QString::number(AnlassNr) + QLatin1Char('@') + QString::number(PostenNr)
         + QLatin1Char('$') + QString::number(TeamNr);
+}
+
+double ResultSheet::Row::value(Field field) const
+{
+    return storedFor(*this, field, entered[field]);
 }
 
 QString ResultSheet::notANumberError(const QString &text)
@@ -183,12 +204,8 @@ void ResultSheet::appendRows(Statement &s, bool withMembers)
         row.Faktor = s.real("Faktor");
         row.stored = {s.real("Punkte"), s.real("Zeit"), s.real("ZusatzspielPunkte"),
                       s.real("ZusatzspielZeit")};
-        for (int f = 0; f < FieldCount; ++f) {
-            const double shown =
-                isWeighted(Field(f)) ? row.stored[f] / row.factor() : row.stored[f];
-            row.shown[f] = formatNumber(shown);
-            row.text[f] = row.shown[f];
-        }
+        for (int f = 0; f < FieldCount; ++f)
+            row.entered[f] = Weighting::shown(row.stored[f], weightOf(row, Field(f)));
         if (withMembers && (m_rows.isEmpty() || row.TeamNr != previousTeamNr)
             && !s.value("MemberNr").isNull())
             row.member = DataLibrary::CalcFullName(s.text("Name"), s.text("Vorname")).left(50);
@@ -249,7 +266,7 @@ QString ResultSheet::cell(int row, int column) const
 {
     const Row &r = m_rows.at(row);
     if (const std::optional<Field> f = fieldAt(column))
-        return r.text[*f];
+        return formatNumber(r.entered[*f]);
     if (column == keyColumn())
         return r.key();
     if (!m_isTeam && column == 0)
@@ -261,101 +278,51 @@ QString ResultSheet::cell(int row, int column) const
     return {};
 }
 
-void ResultSheet::setCell(int row, int column, const QString &text)
+bool ResultSheet::isShown(Field field) const
 {
-    if (const std::optional<Field> f = fieldAt(column))
-        m_rows[row].text[*f] = text;
+    return field == Points || field == Time || m_showAddGame;
 }
 
-std::optional<double> ResultSheet::value(int row, Field field) const
+bool ResultSheet::setValue(int row, Field field, double value)
 {
-    const Row &r = m_rows.at(row);
-    if (r.text[field] == r.shown[field])
-        return r.stored[field];
-    const std::optional<double> entered = parseNumber(r.text[field]);
-    if (!entered)
-        return std::nullopt;
-    return isWeighted(field) ? *entered * r.factor() : *entered;
+    if (row < 0 || row >= rowCount() || !isShown(field) || !std::isfinite(value))
+        return false;
+    Row &r = m_rows[row];
+    if (!std::isfinite(storedFor(r, field, value)))
+        return false;
+    r.entered[field] = value;
+    return true;
 }
 
-bool ResultSheet::sum(Field field, double &total, QString *badText) const
+double ResultSheet::sum(Field field) const
 {
     double s = 0;
-    for (int i = 0; i < rowCount(); ++i) {
-        const std::optional<double> v = value(i, field);
-        if (!v) {
-            if (badText)
-                *badText = m_rows.at(i).text[field];
-            return false;
-        }
-        s += *v;
-    }
-    total = s;
-    return true;
+    for (const Row &r : m_rows)
+        s += r.value(field);
+    return s;
 }
 
-bool ResultSheet::SumWeightedPoints(double &total, QString *badText) const
+ResultTotals ResultSheet::totals() const
 {
-    return sum(Points, total, badText);
-}
-
-bool ResultSheet::SumTime(double &total, QString *badText) const
-{
-    return sum(Time, total, badText);
-}
-
-bool ResultSheet::SumWeightedAddPoints(double &total, QString *badText) const
-{
-    return sum(AddPoints, total, badText);
-}
-
-bool ResultSheet::SumAddTime(double &total, QString *badText) const
-{
-    return sum(AddTime, total, badText);
-}
-
-bool ResultSheet::UpdateTotals(ResultTotals &totals, QString &error) const
-{
-    // Each total on its own: a slip in a points cell must not freeze the time total the
-    // operator is watching while typing the times.
-    QString bad;
-    bool ok = true;
-    const auto add = [&](bool summed, const QString &text) {
-        if (!summed && ok) {
-            ok = false;
-            bad = text;
-        }
-    };
-    QString text;
-    add(SumWeightedPoints(totals.points, &text), text);
-    add(SumTime(totals.time, &text), text);
+    ResultTotals t;
+    t.points = sum(Points);
+    t.time = sum(Time);
     if (m_showAddGame) {
-        add(SumWeightedAddPoints(totals.addPoints, &text), text);
-        add(SumAddTime(totals.addTime, &text), text);
+        t.addPoints = sum(AddPoints);
+        t.addTime = sum(AddTime);
     }
-    error = ok ? QString() : notANumberError(bad);
-    return ok;
-}
-
-bool ResultSheet::ValidateResults() const
-{
-    const QList<Field> fields =
-        m_showAddGame ? QList<Field>{Points, Time, AddPoints, AddTime} : QList<Field>{Points, Time};
-    for (int i = 0; i < rowCount(); ++i) {
-        for (Field f : fields) {
-            if (m_rows.at(i).text[f].trimmed().isEmpty() || !value(i, f))
-                return false;
-        }
-    }
-    return true;
+    return t;
 }
 
 bool ResultSheet::AllPointsEntered() const
 {
     // Judged by what the operator sees: a stored remainder shown as "0,00" is no points.
     int entered = 0;
-    for (int i = 0; i < rowCount(); ++i) {
-        if (parseNumber(m_rows.at(i).text[Points]).value_or(0) != 0)
+    for (const Row &r : m_rows) {
+        double points = r.entered[Points];
+        if (points == Weighting::shown(r.stored[Points], r.Faktor))
+            points = std::round(points * 100) / 100;
+        if (points != 0)
             ++entered;
     }
     return entered == rowCount();
@@ -408,17 +375,15 @@ QStringList ResultSheet::changedMeanwhile(QList<std::pair<int, Field>> &cells) c
                 where += QStringLiteral(" (") + m_rows.at(first).member + QLatin1Char(')');
         }
         lines << QStringLiteral("%1, %2: geöffnet mit %3, jetzt %4, Ihre Eingabe %5")
-                     .arg(where, QLatin1String(FieldCaptions[f]), r.shown[f],
-                          formatNumber(shownNow), r.text[f].trimmed());
+                     .arg(where, QLatin1String(FieldCaptions[f]), shownText(r, f),
+                          formatNumber(shownNow), formatNumber(r.entered[f]));
     }
     cells = meanwhile;
     return lines;
 }
 
-bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
+void ResultSheet::SaveResults(UserInterface &ui, bool &finished)
 {
-    if (!ValidateResults())
-        return false;
     if (AllPointsEntered() && !finished)
         finished = ui.askYesNo(AllPointsQuestion);
     // Only the cells the operator changed are written: a value a post stored while the
@@ -426,8 +391,7 @@ bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
     QList<std::pair<int, Field>> changed;
     for (int i = 0; i < rowCount(); ++i) {
         for (int f = 0; f < FieldCount; ++f) {
-            const Row &r = m_rows.at(i);
-            if (r.text[f] != r.shown[f] && *value(i, Field(f)) != r.stored[f])
+            if (value(i, Field(f)) != m_rows.at(i).stored[f])
                 changed.append({i, Field(f)});
         }
     }
@@ -439,7 +403,7 @@ bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
             [&meanwhile](const std::pair<int, Field> &cell) { return meanwhile.contains(cell); });
     }
     if (changed.isEmpty())
-        return true;
+        return;
     Transaction transaction(m_data.db());
     ChangeSource source(m_data.db(), ChangeLog::ResultEntry);
     for (const auto &[i, f] : changed) {
@@ -448,10 +412,9 @@ bool ResultSheet::SaveResults(UserInterface &ui, bool &finished)
                          QStringLiteral("UPDATE Parcours SET %1 = :Value WHERE AnlassNr = "
                                         ":AnlassNr AND PostenNr = :PostenNr AND TeamNr = :TeamNr")
                              .arg(QLatin1String(FieldColumns[f])));
-        update.bind("Value", *value(i, f));
+        update.bind("Value", value(i, f));
         update.bind("AnlassNr", r.AnlassNr).bind("PostenNr", r.PostenNr).bind("TeamNr", r.TeamNr);
         update.exec();
     }
     transaction.commit();
-    return true;
 }

@@ -37,11 +37,12 @@ struct ResultTotals
 };
 
 // The content of the result entry dialog for one participant: one row per result row of
-// the open event, the texts the operator edits, the totals, the check and the store.
+// the open event, the values the operator edits, the totals and the store. It takes numbers
+// only; turning typed text into them is the front-end's business.
 //
-// Points are shown divided by the post's factor and stored multiplied by it. A cell whose
-// text is still the one it was opened with stands for the stored value itself, so that
-// saving never moves a value through the two-decimal display.
+// Points are shown divided by the post's factor and stored multiplied by it. A value equal
+// to the one a cell was opened with stands for the stored value itself, so that saving
+// never moves a value through the two-decimal display.
 class ResultSheet
 {
 public:
@@ -57,12 +58,13 @@ public:
         QString posten; // CalcPosten
         double Faktor = 0; // as stored
         std::array<double, FieldCount> stored{};
-        std::array<QString, FieldCount> shown; // the texts the row was opened with
-        std::array<QString, FieldCount> text; // the texts now
+        std::array<double, FieldCount> entered{}; // as the operator sees them: points unweighted
 
         // A missing, zero or negative factor counts as 1.
         double factor() const { return Weighting::factor(Faktor); }
         QString key() const; // AnlassNr@PostenNr$TeamNr
+        // The value stored for what is entered now.
+        double value(Field field) const;
     };
 
     static const QString NumberMessage;
@@ -101,43 +103,38 @@ public:
     int rowCount() const { return int(m_rows.size()); }
     const Row &row(int index) const { return m_rows.at(index); }
     QString cell(int row, int column) const;
-    void setCell(int row, int column, const QString &text); // number columns only
+    bool isShown(Field field) const;
 
-    // The value a cell stands for, weighted as it would be stored; nullopt when its text is
-    // no number.
-    std::optional<double> value(int row, Field field) const;
+    // Enters a value as the operator sees it (points unweighted). Refused, with the cell
+    // left as it was, for a cell that is not shown, a row that does not exist, and a value
+    // that is no finite number or becomes none when weighted.
+    bool setValue(int row, Field field, double value);
+    // The value a cell stands for, weighted as it would be stored.
+    double value(int row, Field field) const { return m_rows.at(row).value(field); }
 
-    // The four sums; each returns false at the first cell that is no number and then
-    // leaves total alone and puts the cell's text into badText.
-    bool SumWeightedPoints(double &total, QString *badText = nullptr) const;
-    bool SumTime(double &total, QString *badText = nullptr) const;
-    bool SumWeightedAddPoints(double &total, QString *badText = nullptr) const;
-    bool SumAddTime(double &total, QString *badText = nullptr) const;
-    // StringGrid1Click: the sums, the additional ones only when shown. A sum over a cell that
-    // is no number keeps its old value; error names the first such cell.
-    bool UpdateTotals(ResultTotals &totals, QString &error) const;
+    // StringGrid1Click: the weighted sums; the additional ones stay 0 when not shown.
+    ResultTotals totals() const;
 
-    bool ValidateResults() const;
     bool AllPointsEntered() const;
     // Asks whether to mark the participant finished when every points cell holds points and
     // finished is not set yet, then stores the cells the operator changed in one transaction.
     // A changed cell whose stored value someone else (a post) changed since the sheet was
     // opened is overwritten only after a Yes. Rows that have disappeared meanwhile are
-    // skipped. False, with nothing asked or stored, when the sheet does not validate.
-    bool SaveResults(UserInterface &ui, bool &finished);
+    // skipped.
+    void SaveResults(UserInterface &ui, bool &finished);
     // The question before overwriting, one line per cell.
     static QString overwriteQuestion(const QStringList &cells);
 
     // Numbers as the operator sees them: the user's locale, fixed point with two decimals.
-    // Typed numbers take a comma or a point as decimal separator and no thousands
-    // separator; only finite numbers count.
+    // For the front-ends that read typed text: typed numbers take a comma or a point as decimal
+    // separator and no thousands separator; only finite numbers count.
     static QString formatNumber(double value);
     static std::optional<double> parseNumber(const QString &text);
     static QString formatTotal(double value); // 7 significant digits, two decimals
 
 private:
     int columnOffset() const { return m_isTeam ? 0 : 1; }
-    bool sum(Field field, double &total, QString *badText) const;
+    double sum(Field field) const;
     // Keeps of cells (row, field) those stored differently now than when the sheet was
     // opened and describes each for the question.
     QStringList changedMeanwhile(QList<std::pair<int, Field>> &cells) const;

@@ -61,7 +61,7 @@ void perform(Scenario scenario, const QString &directory, int newTeamNr, Fault f
             ResultSheet sheet(data);
             sheet.Load(competition.participants().first(), false);
             for (int row = 0; row < sheet.rowCount(); ++row)
-                sheet.setCell(row, sheet.columnOf(ResultSheet::Points), QStringLiteral("9"));
+                sheet.setValue(row, ResultSheet::Points, 9);
             bool finished = true;
             sheet.SaveResults(ui, finished);
             break;

@@ -233,18 +233,17 @@ private Q_SLOTS:
         // While the operator has the dialog open, the slalom's judge stores 7 points (14).
         QCOMPARE(postSaves(beside, p.slalom, p.anna, 7, 12), 200);
 
-        const int points = sheet.columnOf(ResultSheet::Points);
-        sheet.setCell(1, points, u"3"_s); // the tunnel
+        QVERIFY(sheet.setValue(1, ResultSheet::Points, 3)); // the tunnel
         if (typeOverIt)
-            sheet.setCell(0, points, u"1,5"_s);
+            QVERIFY(sheet.setValue(0, ResultSheet::Points, 1.5));
         p.t.ui.answers = {false, answer}; // not finished; overwrite?
         bool finished = false;
-        QVERIFY(sheet.SaveResults(p.t.ui, finished));
+        sheet.SaveResults(p.t.ui, finished);
         const QStringList questions = p.t.ui.texts(u"yesno"_s);
         QCOMPARE(questions.size(), typeOverIt ? 2 : 1);
         if (typeOverIt)
             QVERIFY2(questions.last().contains(u"Slalom, Punkte: geöffnet mit 1,00, jetzt 7,00, "
-                                               "Ihre Eingabe 1,5"_s),
+                                               "Ihre Eingabe 1,50"_s),
                      qPrintable(questions.last()));
         QCOMPARE(p.stored("Punkte", p.slalom, p.anna), slalomAfter);
         QCOMPARE(p.stored("Zeit", p.slalom, p.anna), 12.0); // not typed over: the post's

@@ -92,13 +92,15 @@ struct Evening
         sheet.Load(t.competition->participants().at(index), true);
         if (sheet.rowCount() != rows.size())
             qFatal("participant %d has %d result rows", teamNr, sheet.rowCount());
-        for (int r = 0; r < rows.size(); ++r)
-            for (int field = 0; field < ResultSheet::FieldCount; ++field)
-                sheet.setCell(r, sheet.columnOf(ResultSheet::Field(field)),
-                              ResultSheet::formatNumber(rows[r][field]));
+        for (int r = 0; r < rows.size(); ++r) {
+            for (int field = 0; field < ResultSheet::FieldCount; ++field) {
+                const auto f = ResultSheet::Field(field);
+                if (sheet.isShown(f) && !sheet.setValue(r, f, rows[r][field]))
+                    qFatal("%g refused for %d", rows[r][field], teamNr);
+            }
+        }
         bool finished = true; // marked finished on its own afterwards
-        if (!sheet.SaveResults(t.ui, finished))
-            qFatal("results of %d not saved", teamNr);
+        sheet.SaveResults(t.ui, finished);
     }
 
     // "rank|start|name|points|time" per listed row of the previewed list.

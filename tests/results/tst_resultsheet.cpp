@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -81,33 +82,28 @@ private Q_SLOTS:
         QTest::addColumn<double>("stored");
         QTest::addColumn<QString>("shownFactor");
         QTest::addColumn<QString>("shownPoints");
-        QTest::addColumn<QString>("typed"); // null: left as shown
+        QTest::addColumn<double>("typed"); // NaN: left as shown
         QTest::addColumn<double>("storedAfter");
 
+        const double asShown = std::nan("");
         QTest::newRow("1.5 shows unweighted") << 1.5 << 10.5 << "1,50"
-                                              << "7,00" << QString() << 10.5;
+                                              << "7,00" << asShown << 10.5;
         QTest::newRow("1.5 stores weighted") << 1.5 << 10.5 << "1,50"
-                                             << "7,00"
-                                             << "8" << 12.0;
+                                             << "7,00" << 8.0 << 12.0;
         // Not a multiple of the factor: the display rounds, the stored value must not.
         QTest::newRow("3 unedited no drift") << 3.0 << 10.0 << "3,00"
-                                             << "3,33" << QString() << 10.0;
+                                             << "3,33" << asShown << 10.0;
         QTest::newRow("3 retyped as shown") << 3.0 << 10.0 << "3,00"
-                                            << "3,33"
-                                            << "3,33" << 10.0;
+                                            << "3,33" << 3.33 << 10.0;
         QTest::newRow("3 edited") << 3.0 << 10.0 << "3,00"
-                                  << "3,33"
-                                  << "3,34" << 10.02;
+                                  << "3,33" << 3.34 << 10.02;
         // The stored factor, not the two-decimal text of its cell.
         QTest::newRow("1.234 exact") << 1.234 << 0.0 << "1,23"
-                                     << "0,00"
-                                     << "10" << 12.34;
+                                     << "0,00" << 10.0 << 12.34;
         QTest::newRow("zero factor is 1") << 0.0 << 5.0 << "1,00"
-                                          << "5,00"
-                                          << "6" << 6.0;
+                                          << "5,00" << 6.0 << 6.0;
         QTest::newRow("negative factor is 1") << -2.0 << 5.0 << "1,00"
-                                              << "5,00"
-                                              << "6,5" << 6.5;
+                                              << "5,00" << 6.5 << 6.5;
     }
 
     void weightingRoundTrip()
@@ -116,7 +112,7 @@ private Q_SLOTS:
         QFETCH(double, stored);
         QFETCH(QString, shownFactor);
         QFETCH(QString, shownPoints);
-        QFETCH(QString, typed);
+        QFETCH(double, typed);
         QFETCH(double, storedAfter);
 
         TeamFixture f({factor});
@@ -127,17 +123,14 @@ private Q_SLOTS:
         QCOMPARE(sheet.cell(0, 1), shownFactor);
         QCOMPARE(sheet.cell(0, 2), shownPoints);
         QCOMPARE(sheet.cell(0, 3), QStringLiteral("42,50"));
-        if (!typed.isNull())
-            sheet.setCell(0, 2, typed);
+        if (!std::isnan(typed))
+            QVERIFY(sheet.setValue(0, ResultSheet::Points, typed));
 
         // The total is the sum a save stores, not factor text times points text.
-        ResultTotals totals;
-        QString error;
-        QVERIFY(sheet.UpdateTotals(totals, error));
-        QCOMPARE(ResultSheet::formatTotal(totals.points), de(storedAfter));
+        QCOMPARE(ResultSheet::formatTotal(sheet.totals().points), de(storedAfter));
 
         bool finished = true;
-        QVERIFY(sheet.SaveResults(f.t.ui, finished));
+        sheet.SaveResults(f.t.ui, finished);
         QCOMPARE(f.stored("Punkte", f.posts[0]), storedAfter);
         QCOMPARE(f.stored("Zeit", f.posts[0]), 42.5);
     }
@@ -161,12 +154,71 @@ private Q_SLOTS:
         QVERIFY(!sheet.showsAddGame());
         QVERIFY(!sheet.isColumnShown(sheet.columnOf(ResultSheet::AddPoints)));
         QVERIFY(!sheet.takesCursor(sheet.columnOf(ResultSheet::AddTime)));
-        sheet.setCell(0, sheet.columnOf(ResultSheet::Points), QStringLiteral("2"));
+        QVERIFY(!sheet.setValue(0, ResultSheet::AddPoints, 1));
+        QVERIFY(!sheet.setValue(0, ResultSheet::AddTime, 1));
+        QVERIFY(sheet.setValue(0, ResultSheet::Points, 2));
         bool finished = true;
-        QVERIFY(sheet.SaveResults(f.t.ui, finished));
+        sheet.SaveResults(f.t.ui, finished);
         QCOMPARE(f.stored("Punkte", f.posts[0]), 6.0);
         QCOMPARE(f.stored("ZusatzspielPunkte", f.posts[0]), 10.0);
         QCOMPARE(f.stored("ZusatzspielZeit", f.posts[0]), 7.125);
+    }
+
+    // The one way a value reaches the sheet, from any front-end: refused cells keep what
+    // they held, and nothing refused is stored.
+    void numberPath_data()
+    {
+        QTest::addColumn<bool>("addGame"); // the team plays the event's additional game
+        QTest::addColumn<int>("field");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<double>("storedAfter");
+
+        const double inf = std::numeric_limits<double>::infinity();
+        const double nan = std::nan("");
+        const int points = ResultSheet::Points;
+        const int addPoints = ResultSheet::AddPoints;
+        const int addTime = ResultSheet::AddTime;
+        // stored before: points 3, time 1, additional points 12, time 7.125; factor 3
+        QTest::newRow("points weighted") << false << points << 2.5 << true << 7.5;
+        QTest::newRow("time unweighted") << false << int(ResultSheet::Time) << 2.5 << true << 2.5;
+        QTest::newRow("negative") << false << points << -1.0 << true << -3.0;
+        QTest::newRow("as shown keeps stored") << false << points << 1.0 << true << 3.0;
+        QTest::newRow("NaN") << false << points << nan << false << 3.0;
+        QTest::newRow("inf") << false << points << inf << false << 3.0;
+        QTest::newRow("-inf") << false << int(ResultSheet::Time) << -inf << false << 1.0;
+        QTest::newRow("too large weighted") << false << points << 1e308 << false << 3.0;
+        QTest::newRow("hidden add points") << false << addPoints << 5.0 << false << 12.0;
+        QTest::newRow("hidden add time") << false << addTime << 5.0 << false << 7.125;
+        QTest::newRow("shown add points") << true << addPoints << 5.0 << true << 15.0;
+        QTest::newRow("shown add time NaN") << true << addTime << nan << false << 7.125;
+    }
+
+    void numberPath()
+    {
+        QFETCH(bool, addGame);
+        QFETCH(int, field);
+        QFETCH(double, value);
+        QFETCH(bool, accepted);
+        QFETCH(double, storedAfter);
+        static const char *const columns[] = {"Punkte", "Zeit", "ZusatzspielPunkte",
+                                              "ZusatzspielZeit"};
+
+        TeamFixture f({3.0}, true, addGame);
+        f.t.addResult(f.event, f.posts[0], f.team, 3, 1, 12, 7.125);
+        ResultSheet sheet(f.t.data);
+        sheet.Load(f.participant(), true);
+        QCOMPARE(sheet.showsAddGame(), addGame);
+        const ResultSheet::Field which = ResultSheet::Field(field);
+        const double before = sheet.value(0, which);
+        QCOMPARE(sheet.setValue(0, which, value), accepted);
+        QVERIFY(std::isfinite(sheet.value(0, which)));
+        if (!accepted)
+            QCOMPARE(sheet.value(0, which), before);
+        QVERIFY(!sheet.setValue(1, which, 1.0)); // no such row
+        bool finished = true;
+        sheet.SaveResults(f.t.ui, finished);
+        QCOMPARE(f.stored(columns[field], f.posts[0]), storedAfter);
     }
 
     void layouts_data()
@@ -174,25 +226,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("group");
         QTest::addColumn<bool>("addGame");
         QTest::addColumn<QStringList>("visibleHeadings");
-        QTest::addColumn<QList<int>>("widths");
-        QTest::addColumn<int>("totalLeft");
-        QTest::addColumn<QList<int>>("labelLefts");
-        QTest::addColumn<int>("gridTop");
-        QTest::addColumn<int>("gridHeight");
 
         const QStringList team = texts(" Posten| Faktor| Punkte| Zeit");
         const QStringList group = texts(" Wer") + team;
         const QStringList add = texts(" Z-Punkte| Z-Zeit");
-        QTest::newRow("team with")
-            << false << true << team + add << QList<int>{191, 60, 60, 60, 60, 60} << 200
-            << QList<int>{270, 330, 400, 460} << 65 << 291;
-        QTest::newRow("team without") << false << false << team << QList<int>{313, 60, 60, 60}
-                                      << 300 << QList<int>{395, 455} << 45 << 311;
-        QTest::newRow("group with")
-            << true << true << group + add << QList<int>{103, 100, 54, 54, 54, 54, 54} << 150
-            << QList<int>{280, 335, 390, 445} << 65 << 291;
-        QTest::newRow("group without") << true << false << group << QList<int>{160, 135, 60, 60, 60}
-                                       << 300 << QList<int>{378, 440} << 45 << 311;
+        QTest::newRow("team with") << false << true << team + add;
+        QTest::newRow("team without") << false << false << team;
+        QTest::newRow("group with") << true << true << group + add;
+        QTest::newRow("group without") << true << false << group;
     }
 
     void layouts()
@@ -200,11 +241,10 @@ private Q_SLOTS:
         QFETCH(bool, group);
         QFETCH(bool, addGame);
         QFETCH(QStringList, visibleHeadings);
-        QFETCH(QList<int>, widths);
-        QFETCH(int, totalLeft);
-        QFETCH(QList<int>, labelLefts);
-        QFETCH(int, gridTop);
-        QFETCH(int, gridHeight);
+        // Where the dialog puts the grid, and below the second check box.
+        const int gridLeft = 8;
+        const int gridWidth = 518;
+        const int checkBoxesBottom = 61;
 
         TeamFixture f({2.0, 1.0}, true, addGame);
         int participant = f.team;
@@ -222,11 +262,29 @@ private Q_SLOTS:
         const ResultGridLayout l = sheet.layout();
         QCOMPARE(l.visibleColumns, int(visibleHeadings.size()));
         QCOMPARE(sheet.headings().mid(0, l.visibleColumns), visibleHeadings);
-        QCOMPARE(l.columnWidths, widths);
-        QCOMPARE(l.totalCaptionLeft, totalLeft);
-        QCOMPARE(l.totalLabelLefts, labelLefts);
-        QCOMPARE(l.gridTop, gridTop);
-        QCOMPARE(l.gridHeight, gridHeight);
+        QCOMPARE(int(l.columnWidths.size()), l.visibleColumns);
+        // The shown columns fit the grid: no horizontal scrolling.
+        int right = 0;
+        for (int width : l.columnWidths)
+            right += width;
+        QVERIFY(right < gridWidth);
+        // Each total stands beneath its own column, the caption before the first.
+        QCOMPARE(int(l.totalLabelLefts.size()), addGame ? 4 : 2);
+        int columnLeft = gridLeft;
+        for (int c = 0; c < sheet.firstCursorColumn(); ++c)
+            columnLeft += l.columnWidths.at(c);
+        QVERIFY(l.totalCaptionLeft < columnLeft);
+        for (int i = 0; i < l.totalLabelLefts.size(); ++i) {
+            const int width = l.columnWidths.at(sheet.firstCursorColumn() + i);
+            QVERIFY2(l.totalLabelLefts.at(i) >= columnLeft
+                         && l.totalLabelLefts.at(i) < columnLeft + width,
+                     qPrintable(QString::number(i)));
+            columnLeft += width;
+        }
+        // The grid starts below the check boxes shown and ends where the totals line is,
+        // the same in every layout.
+        QVERIFY(l.gridTop >= (addGame ? checkBoxesBottom : checkBoxesBottom - 20));
+        QCOMPARE(l.gridTop + l.gridHeight, 356);
 
         // The key lies beyond every other column and is never shown.
         const int key = group ? 7 : 6;
@@ -284,10 +342,10 @@ private Q_SLOTS:
         QCOMPARE(sheet.cell(2, 3), QStringLiteral("2,00")); // 4 stored at factor 2
         QCOMPARE(sheet.cell(2, 5), QStringLiteral("3,00"));
 
-        sheet.setCell(1, 3, QStringLiteral("5"));
-        sheet.setCell(2, 5, QStringLiteral("1"));
+        QVERIFY(sheet.setValue(1, ResultSheet::Points, 5));
+        QVERIFY(sheet.setValue(2, ResultSheet::AddPoints, 1));
         bool finished = true;
-        QVERIFY(sheet.SaveResults(f.t.ui, finished));
+        sheet.SaveResults(f.t.ui, finished);
         QCOMPARE(f.stored("Punkte", f.posts[1], f.team), 5.0);
         QCOMPARE(f.stored("ZusatzspielPunkte", f.posts[0], second), 2.0);
         QCOMPARE(f.stored("Punkte", f.posts[0], second), 4.0);
@@ -322,6 +380,14 @@ private Q_SLOTS:
             row("1 500", refused);
             row("1e3", refused);
             row(",", refused);
+            row("", refused);
+            row("  ", refused);
+            row("sieben", refused);
+            row("12s", refused);
+            row("nan", refused);
+            row("inf", refused);
+            row("-inf", refused);
+            row("1e999", refused);
         }
     }
 
@@ -340,76 +406,24 @@ private Q_SLOTS:
             QCOMPARE(read, std::optional<double>(value));
     }
 
-    void validation_data()
-    {
-        QTest::addColumn<bool>("addGame");
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-
-        QTest::newRow("decimal comma") << false << int(ResultSheet::Points) << "7,5" << true;
-        QTest::newRow("blanks around") << false << int(ResultSheet::Time) << " 8 " << true;
-        QTest::newRow("negative") << false << int(ResultSheet::Points) << "-1" << true;
-        QTest::newRow("empty points") << false << int(ResultSheet::Points) << "" << false;
-        QTest::newRow("blank time") << false << int(ResultSheet::Time) << "  " << false;
-        QTest::newRow("letters") << false << int(ResultSheet::Points) << "sieben" << false;
-        QTest::newRow("trailing junk") << false << int(ResultSheet::Time) << "12s" << false;
-        QTest::newRow("decimal point") << false << int(ResultSheet::Points) << "7.5" << true;
-        QTest::newRow("two separators") << false << int(ResultSheet::Points) << "1.500,5" << false;
-        QTest::newRow("nan") << false << int(ResultSheet::Points) << "nan" << false;
-        QTest::newRow("inf") << false << int(ResultSheet::Time) << "inf" << false;
-        QTest::newRow("-inf") << false << int(ResultSheet::Points) << "-inf" << false;
-        QTest::newRow("overflow") << false << int(ResultSheet::Points) << "1e999" << false;
-        QTest::newRow("shown add points") << true << int(ResultSheet::AddPoints) << "x" << false;
-        QTest::newRow("shown add time") << true << int(ResultSheet::AddTime) << "" << false;
-    }
-
-    void validation()
-    {
-        QFETCH(bool, addGame);
-        QFETCH(int, field);
-        QFETCH(QString, text);
-        QFETCH(bool, valid);
-
-        TeamFixture f({2.0, 1.0}, addGame, addGame);
-        f.t.addResult(f.event, f.posts[0], f.team, 2, 3, 4, 5);
-        ResultSheet sheet(f.t.data);
-        sheet.Load(f.participant(), addGame);
-        // The faulty cell on the second row: the walk must not stop at the first.
-        sheet.setCell(1, sheet.columnOf(ResultSheet::Field(field)), text);
-        QCOMPARE(sheet.ValidateResults(), valid);
-
-        bool finished = true;
-        QCOMPARE(sheet.SaveResults(f.t.ui, finished), valid);
-        if (!valid) {
-            QCOMPARE(f.stored("Punkte", f.posts[0]), 2.0);
-            QCOMPARE(f.stored("Zeit", f.posts[0]), 3.0);
-        }
-        QVERIFY(f.t.ui.messages.isEmpty());
-    }
-
-    void aBadCellKeepsOnlyItsOwnTotal()
+    // A refused value leaves the cell's last number in its own total only.
+    void totalsFollowAcceptedValues()
     {
         TeamFixture f({2.0, 1.0});
         f.t.addResult(f.event, f.posts[0], f.team, 2, 3);
         ResultSheet sheet(f.t.data);
         sheet.Load(f.participant(), false);
-        ResultTotals totals{2, 3, 0, 0};
-        QString error;
-        sheet.setCell(1, 2, QStringLiteral("1,5"));
-        sheet.setCell(1, 3, QStringLiteral("zwei"));
-        QVERIFY(!sheet.UpdateTotals(totals, error));
-        QCOMPARE(error,
-                 QStringLiteral("„zwei“ ist keine Zahl. Schreiben Sie zum Beispiel 7,5 oder 7.5."));
-        QCOMPARE(totals.points, 3.5);
-        QCOMPARE(totals.time, 3.0); // kept
-        // The other way round: a slip in the points leaves the time total to follow.
-        sheet.setCell(1, 2, QStringLiteral("x"));
-        sheet.setCell(1, 3, QStringLiteral("4"));
-        QVERIFY(!sheet.UpdateTotals(totals, error));
-        QCOMPARE(totals.points, 3.5);
-        QCOMPARE(totals.time, 7.0);
+        QVERIFY(sheet.setValue(1, ResultSheet::Points, 1.5));
+        QVERIFY(!sheet.setValue(1, ResultSheet::Time, std::nan("")));
+        QCOMPARE(sheet.totals().points, 3.5);
+        QCOMPARE(sheet.totals().time, 3.0);
+        QVERIFY(sheet.setValue(1, ResultSheet::Time, 4));
+        QCOMPARE(sheet.totals().points, 3.5);
+        QCOMPARE(sheet.totals().time, 7.0);
+        QCOMPARE(sheet.totals().addPoints, 0.0); // not shown
 
+        QCOMPARE(ResultSheet::notANumberError(QStringLiteral("zwei")),
+                 QStringLiteral("„zwei“ ist keine Zahl. Schreiben Sie zum Beispiel 7,5 oder 7.5."));
         QCOMPARE(ResultSheet::formatTotal(1234567.891), QStringLiteral("1234568,00"));
         QCOMPARE(ResultSheet::formatTotal(12345.678), QStringLiteral("12345,68"));
         QCOMPARE(ResultSheet::formatTotal(0.004), QStringLiteral("0,00"));
@@ -454,7 +468,7 @@ private Q_SLOTS:
         QCOMPARE(sheet.rowCount(), int(points.size()));
         f.t.ui.answers = answers;
         bool finished = finishedBefore;
-        QVERIFY(sheet.SaveResults(f.t.ui, finished));
+        sheet.SaveResults(f.t.ui, finished);
         QCOMPARE(finished, finishedAfter);
         const QStringList questions = f.t.ui.texts(QStringLiteral("yesno"));
         QCOMPARE(questions.size(), asked ? 1 : 0);
@@ -472,7 +486,7 @@ private Q_SLOTS:
         ResultSheet sheet(f.t.data);
         sheet.Load(f.participant(), false);
         for (int r = 0; r < 3; ++r)
-            sheet.setCell(r, 2, QStringLiteral("9"));
+            QVERIFY(sheet.setValue(r, ResultSheet::Points, 9));
         // The last row cannot be written.
         Statement(
             f.t.db(),
@@ -494,10 +508,10 @@ private Q_SLOTS:
         Statement(f.t.db(),
                   QStringLiteral("DELETE FROM Parcours WHERE PostenNr = %1").arg(f.posts[0]))
             .exec();
-        sheet.setCell(0, 2, QStringLiteral("5"));
-        sheet.setCell(1, 2, QStringLiteral("6"));
+        QVERIFY(sheet.setValue(0, ResultSheet::Points, 5));
+        QVERIFY(sheet.setValue(1, ResultSheet::Points, 6));
         bool finished = true;
-        QVERIFY(sheet.SaveResults(f.t.ui, finished));
+        sheet.SaveResults(f.t.ui, finished);
         QCOMPARE(f.stored("Punkte", f.posts[0]), -1.0); // still gone
         QCOMPARE(f.stored("Punkte", f.posts[1]), 6.0);
     }

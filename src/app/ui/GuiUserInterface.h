@@ -4,13 +4,12 @@
 
 #include <QPointer>
 
-class QPrinter;
 class QWidget;
 struct Forms;
 
 // The user interface of the program: message boxes with German buttons, the hourglass,
-// the rank list dialog and the report preview. The printer chosen in printer setup lives
-// here and serves all printing.
+// the rank list dialog and the report preview. It prints on the printer chosen in printer
+// setup, which the forms hold.
 class GuiUserInterface : public UserInterface
 {
 public:

@@ -222,8 +222,12 @@ void TTeamResultForm::onCellChanged(int row, int column)
     if (!item)
         return;
     // Every key typed reaches the totals at once, so that a question on saving shows what
-    // will be stored.
-    m_sheet->setCell(row, column, item->text());
+    // will be stored. Text that is no number stays in the grid for correction; the sheet
+    // keeps the cell's last number meanwhile, and saving is refused until it is mended.
+    const std::optional<ResultSheet::Field> field = m_sheet->fieldAt(column);
+    const std::optional<double> number = ResultSheet::parseNumber(item->text());
+    if (field && number)
+        m_sheet->setValue(row, *field, *number);
     StringGrid1Click();
     if (isNumberCell(row, column)) {
         item->setData(Qt::BackgroundRole, QVariant());
@@ -234,10 +238,10 @@ void TTeamResultForm::onCellChanged(int row, int column)
 
 bool TTeamResultForm::isNumberCell(int row, int column) const
 {
-    const std::optional<ResultSheet::Field> field = m_sheet->fieldAt(column);
-    if (row < 0 || row >= m_sheet->rowCount() || !field)
+    const QTableWidgetItem *item = m_grid->item(row, column);
+    if (!item || !m_sheet->fieldAt(column))
         return true;
-    return m_sheet->value(row, *field).has_value();
+    return ResultSheet::parseNumber(item->text()).has_value();
 }
 
 void TTeamResultForm::refuseIfNoNumber(int row, int column)
@@ -247,7 +251,7 @@ void TTeamResultForm::refuseIfNoNumber(int row, int column)
     // The cell keeps what was typed, for correction; the next keys go on to the next cell.
     if (QTableWidgetItem *item = m_grid->item(row, column))
         item->setData(Qt::BackgroundRole, QColor(0xFF, 0xD8, 0xD8));
-    m_hint->setText(ResultSheet::notANumberError(m_sheet->cell(row, column)));
+    m_hint->setText(ResultSheet::notANumberError(m_grid->item(row, column)->text()));
     m_hintCell = QPoint(column, row);
 }
 
@@ -259,8 +263,7 @@ void TTeamResultForm::clearHint()
 
 void TTeamResultForm::StringGrid1Click()
 {
-    QString error;
-    m_sheet->UpdateTotals(m_totals, error);
+    m_totals = m_sheet->totals();
     m_totalLabels[0]->setText(ResultSheet::formatTotal(m_totals.points));
     m_totalLabels[1]->setText(ResultSheet::formatTotal(m_totals.time));
     if (m_sheet->showsAddGame()) {
@@ -272,9 +275,9 @@ void TTeamResultForm::StringGrid1Click()
 void TTeamResultForm::SaveBtnClick()
 {
     UserInterface &ui = *m_forms.ui;
-    if (!m_sheet->ValidateResults()) {
+    if (const std::optional<QPoint> refused = firstRefusedCell()) {
         ui.information(ResultSheet::NumberMessage);
-        goToFirstRefusedCell();
+        goToRefusedCell(*refused);
         return;
     }
     bool finished = m_checkBox1->isChecked();
@@ -287,23 +290,27 @@ void TTeamResultForm::SaveBtnClick()
         accept();
 }
 
-void TTeamResultForm::goToFirstRefusedCell()
+std::optional<QPoint> TTeamResultForm::firstRefusedCell() const
 {
     for (int row = 0; row < m_sheet->rowCount(); ++row) {
         for (int column = 0; column < m_sheet->columnCount(); ++column) {
-            if (!m_sheet->takesCursor(column) || isNumberCell(row, column))
-                continue;
-            m_grid->setCurrentCell(row, column);
-            refuseIfNoNumber(row, column);
-            m_grid->setFocus();
-            m_grid->openEditor();
-            // The text stays for correction: the caret goes behind it instead of marking
-            // it for replacement.
-            if (auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
-                editor->end(false);
-            return;
+            if (m_sheet->takesCursor(column) && !isNumberCell(row, column))
+                return QPoint(column, row);
         }
     }
+    return std::nullopt;
+}
+
+void TTeamResultForm::goToRefusedCell(QPoint cell)
+{
+    m_grid->setCurrentCell(cell.y(), cell.x());
+    refuseIfNoNumber(cell.y(), cell.x());
+    m_grid->setFocus();
+    m_grid->openEditor();
+    // The text stays for correction: the caret goes behind it instead of marking it for
+    // replacement.
+    if (auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+        editor->end(false);
 }
 
 void TTeamResultForm::HistoryBtnClick()

@@ -6,6 +6,7 @@
 #include <QPoint>
 
 #include <memory>
+#include <optional>
 
 struct Forms;
 struct ParticipantRow;
@@ -47,7 +48,8 @@ private:
     bool isNumberCell(int row, int column) const;
     void refuseIfNoNumber(int row, int column);
     void clearHint();
-    void goToFirstRefusedCell();
+    std::optional<QPoint> firstRefusedCell() const; // a number cell whose text is no number
+    void goToRefusedCell(QPoint cell);
 
     Forms &m_forms;
     std::unique_ptr<ResultSheet> m_sheet;
