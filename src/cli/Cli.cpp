@@ -161,17 +161,23 @@ EventSession::EventSession(const QString &directory, int anlassNr, const QString
     m_competition = std::make_unique<Competition>(*m_data, m_ui);
     m_competition->databasePath = directory;
     if (!snapshotCause.isEmpty()) {
-        try {
-            Snapshots::take(m_data->db(), snapshotCause);
-        } catch (const DatabaseError &e) {
-            err() << "Warnung: " << e.message() << "\nEs geht ohne Sicherung weiter.\n";
-        }
+        takeSnapshotOrWarn(m_data->db(), snapshotCause,
+                           QStringLiteral("Es geht ohne Sicherung weiter."));
     }
     m_undo.emplace(m_data->db());
     m_competition->OpenEvent(anlassNr);
 }
 
 EventSession::~EventSession() = default;
+
+void takeSnapshotOrWarn(Database &db, const QString &cause, const QString &goesOn)
+{
+    try {
+        Snapshots::take(db, cause);
+    } catch (const DatabaseError &e) {
+        err() << "Warnung: " << e.message() << "\n" << goesOn << "\n";
+    }
+}
 
 void EventSession::throwReportedError() const
 {

@@ -163,6 +163,9 @@ void writeReport(const Report::ReportDocument &document, const QString &file,
 // The category as the rank list dialog would have it chosen: "all" is "Alle (Gemischt)" (0), a
 // number names a category by its KatNr, anything else by its name, ignoring case.
 int categoryNumber(DataLibrary &data, const QString &value);
+// A snapshot before a command that rewrites many rows. One that fails is a warning on
+// standard error ending in goesOn; the command goes on without it.
+void takeSnapshotOrWarn(Database &db, const QString &cause, const QString &goesOn);
 
 struct Command
 {

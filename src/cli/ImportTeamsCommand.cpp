@@ -1,8 +1,6 @@
-#include "backup/Snapshots.h"
 #include "cli/Cli.h"
 #include "data/DataLibrary.h"
 #include "engine/Database.h"
-#include "engine/DatabaseError.h"
 #include "participants/Entries.h"
 #include "participants/TeamImport.h"
 
@@ -90,11 +88,8 @@ Command importTeamsCommand()
                   << "; es wurde nichts gespeichert.\n";
             return 0;
         }
-        try {
-            Snapshots::take(db, QStringLiteral("Teams importieren"));
-        } catch (const DatabaseError &e) {
-            err() << "Warnung: " << e.message() << "\nDer Import geht ohne Sicherung weiter.\n";
-        }
+        takeSnapshotOrWarn(db, QStringLiteral("Teams importieren"),
+                           QStringLiteral("Der Import geht ohne Sicherung weiter."));
         int entered = 0;
         const auto enter = [&](int teamNr) {
             entered += Entries::EnterInto(data, anlassNr, teamNr, false, 0) ? 1 : 0;
